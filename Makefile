@@ -1,0 +1,22 @@
+# Two commands for a newcomer: `make run` and `make test`. Everything else is set up on the way.
+PRESET ?= default
+BUILD := build/$(PRESET)
+GAME := $(BUILD)/game/skitalia
+
+.PHONY: run test build deps clean
+
+run: build
+	@$(GAME)
+
+test: build
+	ctest --preset $(PRESET) --parallel 2
+
+build: deps
+	@test -f $(BUILD)/build.ninja || cmake --preset $(PRESET)
+	cmake --build --preset $(PRESET)
+
+deps:
+	@scripts/install-deps
+
+clean:
+	rm -rf build

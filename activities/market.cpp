@@ -1,0 +1,9 @@
+#include "activities/market.h"
+
+#include "shell/screen_setup.h"
+
+TForm6::TForm6(QWidget *parent)
+    : QWidget(parent) {
+    setObjectName(QStringLiteral("Form6"));
+    makeDialogScreen(this, QStringLiteral("Рынок"), QSize(460, 330));
+}

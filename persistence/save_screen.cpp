@@ -1,0 +1,9 @@
+#include "persistence/save_screen.h"
+
+#include "shell/screen_setup.h"
+
+TForm12::TForm12(QWidget *parent)
+    : QWidget(parent) {
+    setObjectName(QStringLiteral("Form12"));
+    makeDialogScreen(this, QStringLiteral("Сохранить"), QSize(260, 110));
+}

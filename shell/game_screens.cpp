@@ -1,0 +1,86 @@
+#include "shell/game_screens.h"
+
+#include "activities/begging.h"
+#include "activities/bin_find.h"
+#include "activities/bins.h"
+#include "activities/canteen.h"
+#include "activities/injections.h"
+#include "activities/market.h"
+#include "activities/recycling.h"
+#include "activities/slot_machine.h"
+#include "core/death_screen.h"
+#include "persistence/save_screen.h"
+#include "shell/game_end.h"
+#include "shell/main_window.h"
+#include "shell/title_screen.h"
+
+TForm1 *Form1 = nullptr;
+TForm2 *Form2 = nullptr;
+TForm3 *Form3 = nullptr;
+TForm4 *Form4 = nullptr;
+TForm5 *Form5 = nullptr;
+TForm6 *Form6 = nullptr;
+TForm7 *Form7 = nullptr;
+TForm8 *Form8 = nullptr;
+TForm9 *Form9 = nullptr;
+TForm10 *Form10 = nullptr;
+TForm11 *Form11 = nullptr;
+TForm12 *Form12 = nullptr;
+Tgameend *gameend = nullptr;
+
+namespace {
+
+template <typename Screen> void create(Screen *&global) {
+    global = new Screen;
+}
+
+template <typename Screen> void destroy(Screen *&global) {
+    delete global;
+    global = nullptr;
+}
+
+} // namespace
+
+void createGameScreens() {
+    try {
+        create(Form1);
+        create(Form2);
+        create(Form3);
+        create(Form4);
+        create(Form5);
+        create(Form6);
+        create(Form7);
+        create(Form8);
+        create(Form9);
+        create(Form10);
+        create(Form11);
+        create(Form12);
+        create(gameend);
+    } catch (...) {
+        destroyGameScreens();
+        throw;
+    }
+}
+
+QList<QWidget *> gameScreens() {
+    if (!Form1)
+        return {};
+    return {Form1, Form2, Form3,  Form4,  Form5,  Form6,  Form7,
+            Form8, Form9, Form10, Form11, Form12, gameend};
+}
+
+void destroyGameScreens() {
+    destroy(gameend);
+    destroy(Form12);
+    destroy(Form11);
+    destroy(Form10);
+    destroy(Form9);
+    destroy(Form8);
+    destroy(Form7);
+    destroy(Form6);
+    destroy(Form5);
+    destroy(Form4);
+    destroy(Form3);
+    destroy(Form2);
+    destroy(Form1);
+}

@@ -1,0 +1,206 @@
+#include "shell/main_window.h"
+
+#include "core/character_state.h"
+#include "core/vital_monitor.h"
+#include "shell/game_screens.h"
+#include "shell/jpeg_picture.h"
+#include "shell/screen_setup.h"
+#include "shell/services.h"
+#include "shell/title_screen.h"
+#include "ui_main_window.h"
+
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QLayout>
+#include <QTabBar>
+
+namespace {
+
+const QColor MainBackground(193, 230, 196);
+
+QPixmap picture(const char16_t *name) {
+    return QPixmap(QStringLiteral(":/pictures/") + QString::fromUtf16(name) +
+                   QStringLiteral(".png"));
+}
+
+// Trays that speak StatusNotifier (Plasma, AppIndicator) never report a double-click.
+bool trayReportsOnlyActivation() {
+    const QDBusConnection bus = QDBusConnection::sessionBus();
+    return bus.isConnected() && bus.interface() &&
+           bus.interface()->isServiceRegistered(QStringLiteral("org.kde.StatusNotifierWatcher"));
+}
+
+} // namespace
+
+TForm2::TForm2(QWidget *parent)
+    : QMainWindow(parent)
+    , ui_(std::make_unique<Ui::TForm2>()) {
+    ui_->setupUi(this);
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+    setWindowIcon(picture(u"icon"));
+    setBackground(this, MainBackground);
+    QFont font = this->font();
+    font.setPixelSize(11);
+    setFont(font);
+    ui_->centralwidget->setFixedSize(536, 350);
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+    ui_->PageControl1->tabBar()->setFocusPolicy(Qt::NoFocus);
+    ui_->PageControl1->setStyleSheet(QStringLiteral(
+        "QTabWidget::pane { border: none; }"
+        "QTabWidget > QWidget > QWidget { background: transparent; }"
+        "QTabBar::tab { background: #d9d5cc; border: 2px outset #eeeae2; padding: 3px 6px;"
+        " margin-right: 2px; }"
+        "QTabBar::tab:selected { background: #c4c0b6; border-style: inset; }"));
+
+    ui_->Image6->setPixmap(picture(u"goods"));
+    ui_->Image1->setPixmap(picture(u"character"));
+    ui_->Image4->setPixmap(picture(u"slots"));
+    ui_->Image3->setPixmap(picture(u"keys"));
+    ui_->Image5->setPixmap(picture(u"housing"));
+    ui_->Button1->setPicture(picture(u"food"));
+    ui_->Button2->setPicture(picture(u"injection"));
+    ui_->Button3->setPicture(picture(u"sleep"));
+    ui_->SpeedButton3->setPicture(picture(u"toilet"));
+    ui_->Button4->setPicture(picture(u"beg"));
+    ui_->Button5->setPicture(picture(u"rummage"));
+    ui_->Button6->setPicture(picture(u"market"));
+    ui_->BitBtn1->setPicture(picture(u"recycle"));
+    fillNeutralTexts();
+
+    connect(ui_->PageControl1, &QTabWidget::currentChanged, this, &TForm2::PageControl1Change);
+    connect(ui_->SpeedButton1, &QToolButton::clicked, this, &TForm2::SpeedButton1Click);
+    connect(ui_->SpeedButton2, &QToolButton::clicked, this, &TForm2::SpeedButton2Click);
+    connect(ui_->N4, &QAction::triggered, this, &TForm2::N4Click);
+    connect(ui_->N6, &QAction::triggered, this, &TForm2::N6Click);
+    connect(ui_->N7, &QAction::triggered, this, &TForm2::N7Click);
+    connect(ui_->N9, &QAction::triggered, this, &TForm2::N9Click);
+    connect(&VrTrayIcon1, &QSystemTrayIcon::activated, this, &TForm2::trayActivated);
+    connect(&Timer1, &QTimer::timeout, this, &TForm2::Timer1Timer);
+
+    refuseWindowClose(this);
+    centreOnScreen(this);
+    FormCreate();
+}
+
+TForm2::~TForm2() = default;
+
+void TForm2::FormCreate() {
+    Character.AppDir = services().programFolder();
+    MediaPlayer1.bind(appFile(Character, QStringLiteral("3.wav")));
+    MediaPlayer2.bind(appFile(Character, QStringLiteral("6.wav")));
+    MediaPlayer3.bind(appFile(Character, QStringLiteral("7.wav")));
+    Character.BagCapacity = StartBagCapacity;
+    ui_->Panel9->setText(QStringLiteral("Вместимость сумки: ") + QString::number(StartBagCapacity));
+    // The street picture is the one JPEG of the game; without it the page simply shows none.
+    QString problem;
+    const QImage street = loadJpeg(appFile(Character, QStringLiteral("trades.jpg")), &problem);
+    if (!problem.isEmpty())
+        qWarning("trades.jpg: %s", qUtf8Printable(problem));
+    ui_->Image2->setPixmap(QPixmap::fromImage(street));
+
+    VrTrayIcon1.setIcon(windowIcon());
+    VrTrayIcon1.setToolTip(QStringLiteral("Скиталия"));
+    if (QSystemTrayIcon::isSystemTrayAvailable())
+        VrTrayIcon1.show();
+    Timer1.start(150);
+}
+
+void TForm2::fillNeutralTexts() {
+    ui_->WebBrowser1->setPlainText(QStringLiteral(
+        "Голуби на площади\n\n"
+        "У фонтана снова собрались голуби. Прохожие кормят их семечками, а дети гоняют по "
+        "брусчатке. Говорят, кто насчитает сотню голубей за раз, тому весь день будет "
+        "везти.\n\n"
+        "В парке открылся новый игровой зал: яркие автоматы, фрукты на барабанах и "
+        "обещания крупного выигрыша. Играйте с умом."));
+    ui_->Memo1->setPlainText(
+        QStringLiteral("Объявления\n\n"
+                       "Требуются грузчики на овощную базу. Оплата в конце смены.\n\n"
+                       "Ищем дворника на участок у вокзала. Метла и жилет выдаются.\n\n"
+                       "Пункт приёма стеклотары принимает бутылки без сколов и этикеток.\n\n"
+                       "Разнорабочие на стройку, без опыта. Спрашивать прораба у ворот."));
+    ui_->Memo2->setPlainText(
+        QStringLiteral("Новости города\n\n"
+                       "Морозы отступили: к выходным обещают оттепель и мокрый снег.\n\n"
+                       "На рынке подешевели макароны и спички, мясо по-прежнему дорогое."));
+    ui_->Memo3->setPlainText(QStringLiteral(
+        "Новости района\n\n"
+        "В ночлежке на окраине прибавилось коек.\n\n"
+        "Столовая у депо снова кормит по старым ценам, было бы что принести с собой."));
+    ui_->Label19->setText(QStringLiteral("Объявления обновляются каждый понедельник"));
+    ui_->Label20->setText(QStringLiteral("Свежие новости — у газетного киоска"));
+}
+
+void TForm2::Timer1Timer() {
+    const VitalDisplay shown = vitalDisplay(Character);
+    ui_->Button8->setEnabled(shown.citizenshipEnabled);
+    ui_->Button9->setEnabled(shown.passportEnabled);
+    ui_->Button10->setEnabled(shown.roomEnabled);
+    ui_->BitBtn1->setEnabled(shown.recyclingEnabled);
+    Character.MoneyText = shown.money;
+    ui_->Label6->setText(Character.MoneyText);
+    ui_->Label9->setText(shown.citizenship);
+    ui_->Label10->setText(shown.passport);
+    ui_->Label11->setText(shown.room);
+    ui_->ProgressBar1->setValue(shown.satiety);
+    ui_->ProgressBar3->setValue(shown.health);
+    ui_->ProgressBar2->setValue(shown.fatigue);
+    ui_->ProgressBar4->setValue(shown.feces);
+    applyVitalLimits();
+}
+
+void TForm2::PageControl1Change() {
+    Form1->MediaPlayer1.play();
+    ui_->Panel1->setText(QStringLiteral("Чебурашки: ") + QString::number(Character.Bottles));
+    ui_->Panel2->setText(QStringLiteral("Макулатура (кг): ") +
+                         QString::number(Character.WastePaper));
+    ui_->Panel3->setText(QStringLiteral("Хлеб: ") + QString::number(Character.Bread));
+    ui_->Panel4->setText(QStringLiteral("Макароны: ") + QString::number(Character.Pasta));
+    ui_->Panel5->setText(QStringLiteral("Спички: ") + QString::number(Character.Matches));
+    ui_->Panel6->setText(QStringLiteral("Сигареты: ") + QString::number(Character.Cigarettes));
+    ui_->Panel7->setText(QStringLiteral("Жевачка: ") + QString::number(Character.Gum));
+    ui_->Panel8->setText(QStringLiteral("Мясо(кг): ") + QString::number(Character.Meat));
+    ui_->Panel9->setText(QStringLiteral("Вместимость сумки: ") +
+                         QString::number(Character.BagCapacity));
+}
+
+void TForm2::SpeedButton1Click() {
+    MediaPlayer1.play();
+    services().endProgram();
+}
+
+// Without a tray there would be no way back to a hidden window, so it is minimised instead.
+void TForm2::SpeedButton2Click() {
+    MediaPlayer1.play();
+    if (QSystemTrayIcon::isSystemTrayAvailable() && VrTrayIcon1.isVisible())
+        hideScreen(this);
+    else
+        showMinimized();
+}
+
+void TForm2::VrTrayIcon1DblClick() {
+    showScreen(this);
+}
+
+void TForm2::trayActivated(QSystemTrayIcon::ActivationReason reason) {
+    if (reason == QSystemTrayIcon::DoubleClick ||
+        (reason == QSystemTrayIcon::Trigger && trayReportsOnlyActivation()))
+        VrTrayIcon1DblClick();
+}
+
+void TForm2::N4Click() {
+    services().endProgram();
+}
+
+void TForm2::N6Click() {
+    services().notice(QString::fromUtf16(AboutText));
+}
+
+void TForm2::N7Click() {
+    services().notice(QStringLiteral("Скиталия — маленькая игра о большой жизни на улице. "
+                                     "Сделана с любовью к простым играм."));
+}
+
+void TForm2::N9Click() {
+    newGameReset(Character);
+}

@@ -1,0 +1,50 @@
+#pragma once
+
+#include "shell/sound_slot.h"
+
+#include <QMainWindow>
+#include <QSystemTrayIcon>
+#include <QTimer>
+#include <memory>
+
+namespace Ui {
+class TForm2;
+}
+
+// The hub of the game: goods, vitals, documents and money on seven tabs, the buttons of
+// every activity, the menu, and the tick that keeps it all current.
+class TForm2 : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit TForm2(QWidget *parent = nullptr);
+    ~TForm2() override;
+
+    Ui::TForm2 &ui() { return *ui_; }
+
+    SoundSlot MediaPlayer1; // click, 3.wav
+    SoundSlot MediaPlayer2; // sleep, 6.wav
+    SoundSlot MediaPlayer3; // toilet and death, 7.wav
+    QTimer Timer1;
+    QSystemTrayIcon VrTrayIcon1;
+
+public Q_SLOTS:
+    void Timer1Timer();
+    void PageControl1Change();
+    void SpeedButton1Click();
+    void SpeedButton2Click();
+    void VrTrayIcon1DblClick();
+    void N4Click();
+    void N6Click();
+    void N7Click();
+    void N9Click();
+
+private:
+    void FormCreate();
+    void trayActivated(QSystemTrayIcon::ActivationReason reason);
+    void fillNeutralTexts();
+
+    std::unique_ptr<Ui::TForm2> ui_;
+};
+
+// The notice of "Об игре".
+inline constexpr char16_t AboutText[] = u"Скиталия 1.4";

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QLabel>
+
+// A picture that reports a click, as the title picture and the reels need.
+class Picture : public QLabel {
+    Q_OBJECT
+public:
+    explicit Picture(QWidget *parent = nullptr);
+
+Q_SIGNALS:
+    void clicked();
+
+protected:
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+};

@@ -1,0 +1,26 @@
+#pragma once
+
+#include "shell/services.h"
+
+#include <random>
+
+// The services as the real game uses them: Qt's boxes and sound, the clock, the
+// executable's folder.
+class QtServices : public Services {
+public:
+    QtServices();
+
+    void messageBox(const QString &text, const QString &caption) override;
+    void notice(const QString &text) override;
+    void errorBox(const QString &text) override;
+    void playSound(SoundSlot &slot) override;
+    int randomBelow(int n) override;
+    void reseedRandom() override;
+    QString programFolder() override;
+    std::uint32_t tickCount() override;
+    void processEvents() override;
+    void endProgram() override;
+
+private:
+    std::mt19937 random_;
+};

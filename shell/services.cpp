@@ -1,0 +1,36 @@
+#include "shell/services.h"
+
+#include <QFileInfo>
+#include <QWidget>
+
+namespace {
+Services *installed = nullptr;
+}
+
+Services &services() {
+    Q_ASSERT(installed);
+    return *installed;
+}
+
+Services *installServices(Services *services) {
+    Services *previous = installed;
+    installed = services;
+    return previous;
+}
+
+void showScreen(QWidget *screen) {
+    screen->show();
+    screen->raise();
+    screen->activateWindow();
+}
+
+void hideScreen(QWidget *screen) {
+    screen->hide();
+}
+
+QString programTitle(const QString &executablePath) {
+    const QString base = QFileInfo(executablePath).completeBaseName();
+    if (base.isEmpty())
+        return base;
+    return base.left(1) + base.mid(1).toLower();
+}

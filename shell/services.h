@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QString>
+#include <cstdint>
+#include <stdexcept>
+
+class QWidget;
+class SoundSlot;
+
+// The game's one seam to the platform: everything a rule needs from outside the record
+// goes through here, so tests can script the random numbers and record sounds and boxes.
+class Services {
+public:
+    virtual ~Services() = default;
+
+    // A modal box with the caption, the text and one OK button.
+    virtual void messageBox(const QString &text, const QString &caption) = 0;
+    // A modal box captioned with the program's title.
+    virtual void notice(const QString &text) = 0;
+    // A modal box with an error icon, captioned with the program's title.
+    virtual void errorBox(const QString &text) = 0;
+    virtual void playSound(SoundSlot &slot) = 0;
+    // A uniformly distributed integer from 0 to n - 1; n >= 1.
+    virtual int randomBelow(int n) = 0;
+    virtual void reseedRandom() = 0;
+    // The folder that holds the executable, without a trailing separator.
+    virtual QString programFolder() = 0;
+    // Milliseconds from an arbitrary start; wraps around at 2^32.
+    virtual std::uint32_t tickCount() = 0;
+    // Lets pending window events run (timer ticks and clicks included).
+    virtual void processEvents() = 0;
+    // Ends the program at once: nothing is asked, nothing saved, nested loops included.
+    // Only test doubles return from it.
+    virtual void endProgram() = 0;
+};
+
+Services &services();
+// Installs the services every later call uses and returns the ones installed before.
+Services *installServices(Services *services);
+
+void showScreen(QWidget *screen);
+void hideScreen(QWidget *screen);
+
+// The caption of notices and error boxes: the executable's name without its extension,
+// first letter as it is and the rest in lower case.
+QString programTitle(const QString &executablePath);
+
+// Raised while the screens are created when something they need is missing; start-up
+// shows the message and ends without showing any screen.
+class StartupError : public std::runtime_error {
+public:
+    explicit StartupError(const QString &message)
+        : std::runtime_error(message.toStdString())
+        , message_(message) {}
+    QString message() const { return message_; }
+
+private:
+    QString message_;
+};

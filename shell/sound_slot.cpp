@@ -1,0 +1,98 @@
+#include "shell/sound_slot.h"
+
+#include "shell/services.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSoundEffect>
+#include <QUrl>
+#include <QtEndian>
+
+namespace {
+
+class EffectPlayer : public SoundPlayer {
+public:
+    explicit EffectPlayer(const QString &path) { effect_.setSource(QUrl::fromLocalFile(path)); }
+    // QSoundEffect::play() restarts a running sound, so the slot asks first.
+    bool isPlaying() const override { return effect_.isPlaying(); }
+    void playFromStart() override { effect_.play(); }
+
+private:
+    QSoundEffect effect_;
+};
+
+quint32 le32(const QByteArray &data, qsizetype at) {
+    return qFromLittleEndian<quint32>(data.constData() + at);
+}
+
+quint16 le16(const QByteArray &data, qsizetype at) {
+    return qFromLittleEndian<quint16>(data.constData() + at);
+}
+
+} // namespace
+
+QString wavProblem(const QString &path) {
+    QFile file(path);
+    if (!file.exists())
+        return QStringLiteral("файл не найден");
+    if (!file.open(QIODevice::ReadOnly))
+        return QStringLiteral("файл не открывается (%1)").arg(file.errorString());
+    const QByteArray data = file.readAll();
+    if (data.size() < 12 || !data.startsWith("RIFF") || data.mid(8, 4) != "WAVE")
+        return QStringLiteral("это не WAV-файл");
+
+    bool pcm = false;
+    qsizetype pos = 12;
+    while (pos + 8 <= data.size()) {
+        const QByteArray id = data.mid(pos, 4);
+        const qint64 size = le32(data, pos + 4);
+        const qsizetype body = pos + 8;
+        if (body + size > data.size())
+            return QStringLiteral("файл обрезан");
+        if (id == "fmt ") {
+            if (size < 16)
+                return QStringLiteral("повреждён заголовок формата");
+            const quint16 format = le16(data, body);
+            const quint16 channels = le16(data, body + 2);
+            const quint16 bits = le16(data, body + 14);
+            pcm = format == 1 && (channels == 1 || channels == 2) && (bits == 8 || bits == 16);
+            if (!pcm)
+                return QStringLiteral("нужен несжатый PCM, 8 или 16 бит");
+        } else if (id == "data") {
+            if (!pcm)
+                return QStringLiteral("нет заголовка формата перед звуком");
+            return size > 0 ? QString() : QStringLiteral("в файле нет звука");
+        }
+        pos = body + size + (size & 1);
+    }
+    return QStringLiteral("в файле нет звука");
+}
+
+SoundSlot::SoundSlot() = default;
+SoundSlot::~SoundSlot() = default;
+
+void SoundSlot::bind(const QString &path) {
+    const QString problem = wavProblem(path);
+    if (!problem.isEmpty())
+        throw StartupError(
+            QStringLiteral("Не удаётся открыть звуковой файл «%1»: %2.").arg(path, problem));
+    path_ = path;
+    player_ = std::make_unique<EffectPlayer>(path);
+}
+
+void SoundSlot::play() {
+    services().playSound(*this);
+}
+
+void SoundSlot::start() {
+    if (player_ && !player_->isPlaying())
+        player_->playFromStart();
+}
+
+QString SoundSlot::fileName() const {
+    return QFileInfo(path_).fileName();
+}
+
+void SoundSlot::setPlayer(std::unique_ptr<SoundPlayer> player) {
+    player_ = std::move(player);
+}

@@ -1,0 +1,50 @@
+#include "shell/title_screen.h"
+
+#include "core/character_state.h"
+#include "shell/game_screens.h"
+#include "shell/main_window.h"
+#include "shell/screen_setup.h"
+#include "shell/services.h"
+#include "ui_title_screen.h"
+
+#include <QCloseEvent>
+
+TForm1::TForm1(QWidget *parent)
+    : QWidget(parent)
+    , ui_(std::make_unique<Ui::TForm1>()) {
+    ui_->setupUi(this);
+    setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
+    setFixedSize(176, 230);
+    setBackground(this, palette().color(QPalette::WindowText));
+    ui_->Image2->setPixmap(QPixmap(QStringLiteral(":/pictures/title.png")));
+    centreOnScreen(this);
+    connect(ui_->Image2, &Picture::clicked, this, &TForm1::Image2Click);
+    FormCreate();
+}
+
+TForm1::~TForm1() = default;
+
+void TForm1::FormCreate() {
+    Character.AppDir = services().programFolder();
+    MediaPlayer1.bind(appFile(Character, QStringLiteral("2.wav")));
+    MediaPlayer1.play();
+    Character.Health = 100;
+    Character.Feces = 0;
+    Character.Satiety = 100;
+    Character.Fatigue = 0;
+}
+
+void TForm1::Image2Click() {
+    hideScreen(Form1);
+    showScreen(Form2);
+    setEnabled(false);
+    Character.BuyPrice = 5;
+    Character.SellPrice = 7;
+    services().reseedRandom();
+}
+
+// The title is the main form: closing it from the window manager ends the game.
+void TForm1::closeEvent(QCloseEvent *event) {
+    event->accept();
+    services().endProgram();
+}

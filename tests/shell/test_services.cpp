@@ -1,0 +1,188 @@
+#include "game_fixture.h"
+#include "shell/jpeg_picture.h"
+#include "shell/qt_services.h"
+#include "shell/sound_slot.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+// Plays for a given number of "polls" after each start, like a sound of fixed length.
+class FakePlayer : public SoundPlayer {
+public:
+    int starts = 0;
+    int remaining = 0;
+    int length = 3;
+    bool isPlaying() const override { return remaining > 0; }
+    void playFromStart() override {
+        ++starts;
+        remaining = length;
+    }
+    void advance() { remaining = remaining > 0 ? remaining - 1 : 0; }
+};
+
+QByteArray readFile(const QString &path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void writeFile(const QString &path, const QByteArray &data) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QCOMPARE(file.write(data), data.size());
+}
+
+} // namespace
+
+class TestServices : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void programTitleKeepsFirstLetterAndLowersTheRest_data();
+    void programTitleKeepsFirstLetterAndLowersTheRest();
+    void soundSlotLetsARunningSoundPlayOnAndRestartsAnEndedOne();
+    void soundSlotPlaysThroughTheServices();
+    void bindingRefusesAFileThatIsNotAPlayableWav();
+    void theGamesOwnSoundsArePlayableWavs();
+    void randomNumbersStayBelowTheirBoundAndCoverIt();
+    void jpegDecoderReadsTheTradesPicture();
+    void jpegDecoderReportsDamage();
+};
+
+void TestServices::programTitleKeepsFirstLetterAndLowersTheRest_data() {
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("title");
+    QTest::newRow("plain") << "/opt/game/skitalia"
+                           << "skitalia";
+    QTest::newRow("capitals") << "/opt/game/SKITALIA"
+                              << "Skitalia";
+    QTest::newRow("extension") << "C:/Games/Skitalia.EXE"
+                               << "Skitalia";
+    QTest::newRow("two dots") << "/x/sKiTa.lia.bin"
+                              << "skita.lia";
+}
+
+void TestServices::programTitleKeepsFirstLetterAndLowersTheRest() {
+    QFETCH(QString, path);
+    QFETCH(QString, title);
+    QCOMPARE(programTitle(path), title);
+}
+
+void TestServices::soundSlotLetsARunningSoundPlayOnAndRestartsAnEndedOne() {
+    SoundSlot slot;
+    auto owned = std::make_unique<FakePlayer>();
+    FakePlayer *player = owned.get();
+    slot.setPlayer(std::move(owned));
+
+    slot.start();
+    QCOMPARE(player->starts, 1);
+    player->advance();
+    slot.start(); // still playing: not restarted
+    QCOMPARE(player->starts, 1);
+    QCOMPARE(player->remaining, 2);
+    player->advance();
+    player->advance();
+    slot.start(); // ended: from the beginning
+    QCOMPARE(player->starts, 2);
+    QCOMPARE(player->remaining, player->length);
+
+    SoundSlot unbound; // a failing request is silent
+    unbound.start();
+}
+
+void TestServices::soundSlotPlaysThroughTheServices() {
+    GameFixture game;
+    game.start(false);
+    SoundSlot slot;
+    slot.bind(game.file(QStringLiteral("3.wav")));
+    slot.play();
+    slot.play();
+    QCOMPARE(game.services.sounds(), QStringList({"3.wav", "3.wav"}));
+}
+
+void TestServices::bindingRefusesAFileThatIsNotAPlayableWav() {
+    QTemporaryDir dir;
+    const QByteArray good = readFile(builtGameFolder() + QStringLiteral("/3.wav"));
+    QVERIFY(good.size() > 44);
+
+    const QString missing = dir.filePath(QStringLiteral("missing.wav"));
+    const QString truncated = dir.filePath(QStringLiteral("truncated.wav"));
+    const QString garbage = dir.filePath(QStringLiteral("garbage.wav"));
+    const QString compressed = dir.filePath(QStringLiteral("compressed.wav"));
+    writeFile(truncated, good.left(good.size() / 2));
+    writeFile(garbage, QByteArray("this is not a sound at all, just some text"));
+    QByteArray adpcm = good;
+    adpcm[20] = 2; // format tag of the "fmt " chunk: MS ADPCM
+    writeFile(compressed, adpcm);
+
+    for (const QString &path : {missing, truncated, garbage, compressed}) {
+        SoundSlot slot;
+        try {
+            slot.bind(path);
+            QFAIL(qPrintable(QStringLiteral("accepted ") + path));
+        } catch (const StartupError &error) {
+            QVERIFY2(error.message().contains(path), qPrintable(error.message()));
+        }
+    }
+}
+
+void TestServices::theGamesOwnSoundsArePlayableWavs() {
+    for (int n = 2; n <= 7; ++n) {
+        const QString path = builtGameFolder() + QStringLiteral("/%1.wav").arg(n);
+        QCOMPARE(wavProblem(path), QString());
+    }
+}
+
+void TestServices::randomNumbersStayBelowTheirBoundAndCoverIt() {
+    QtServices real;
+    for (int i = 0; i < 50; ++i)
+        QCOMPARE(real.randomBelow(1), 0);
+    QList<int> seen(6, 0);
+    for (int i = 0; i < 6000; ++i) {
+        const int value = real.randomBelow(6);
+        QVERIFY(value >= 0 && value < 6);
+        ++seen[value];
+    }
+    for (int count : seen)
+        QVERIFY2(count > 800 && count < 1200, qPrintable(QString::number(count)));
+    real.reseedRandom();
+    QVERIFY(real.randomBelow(15) < 15);
+}
+
+void TestServices::jpegDecoderReadsTheTradesPicture() {
+    QString problem = QStringLiteral("untouched");
+    const QImage image = loadJpeg(builtGameFolder() + QStringLiteral("/trades.jpg"), &problem);
+    QVERIFY2(problem.isEmpty(), qPrintable(problem));
+    QCOMPARE(image.size(), QSize(240, 200));
+    // A real picture, not one flat colour.
+    QVERIFY(image.pixel(10, 10) != image.pixel(200, 180) ||
+            image.pixel(120, 100) != image.pixel(10, 10));
+}
+
+void TestServices::jpegDecoderReportsDamage() {
+    const QByteArray good = readFile(builtGameFolder() + QStringLiteral("/trades.jpg"));
+    QVERIFY(good.size() > 1000);
+    QString problem;
+
+    // Cut short: libjpeg-turbo still yields the picture, with a warning.
+    const QImage cut = decodeJpeg(good.left(good.size() * 2 / 3), &problem);
+    QVERIFY(!problem.isEmpty());
+    QCOMPARE(cut.size(), QSize(240, 200));
+
+    QVERIFY(decodeJpeg(QByteArray("GIF89a not a jpeg at all"), &problem).isNull());
+    QVERIFY(!problem.isEmpty());
+
+    QVERIFY(decodeJpeg(QByteArray(), &problem).isNull());
+    QVERIFY(!problem.isEmpty());
+
+    QVERIFY(decodeJpeg(good.left(100), &problem).isNull());
+    QVERIFY(!problem.isEmpty());
+
+    QVERIFY(loadJpeg(QStringLiteral("/nonexistent/trades.jpg"), &problem).isNull());
+    QVERIFY(!problem.isEmpty());
+}
+
+QTEST_MAIN(TestServices)
+#include "test_services.moc"

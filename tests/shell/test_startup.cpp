@@ -1,0 +1,163 @@
+#include "core/character_state.h"
+#include "game_fixture.h"
+#include "shell/game_screens.h"
+#include "shell/main_window.h"
+#include "shell/startup.h"
+#include "shell/title_screen.h"
+#include "ui_title_screen.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QTest>
+
+class TestStartup : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init() { game.start(false); }
+    void cleanup();
+
+    void screensAreCreatedInOrderWithTheirClassesAndCaptions();
+    void titleCreationRunsBeforeTheMainWindowExists();
+    void startUpValuesHoldUntilTheTitleClick();
+    void clickOnTheTitlePictureStartsPlay();
+    void clickOnTheTitleTextDoesNothing();
+    void missingSoundStopsStartUpBeforeAnyScreenShows();
+    void standardDialogsSpeakRussian();
+
+private:
+    GameFixture game;
+};
+
+void TestStartup::cleanup() {
+    QVERIFY2(game.services.problems.isEmpty(), qPrintable(game.services.problems.join(u'\n')));
+    game.finish();
+}
+
+void TestStartup::screensAreCreatedInOrderWithTheirClassesAndCaptions() {
+    createGameScreens();
+    const QList<QWidget *> screens = gameScreens();
+    QCOMPARE(screens.size(), 13);
+    const QStringList classes = {"TForm1",  "TForm2",  "TForm3",  "TForm4", "TForm5",
+                                 "TForm6",  "TForm7",  "TForm8",  "TForm9", "TForm10",
+                                 "TForm11", "TForm12", "Tgameend"};
+    const QStringList captions = {"Скиталия",
+                                  "Скиталия",
+                                  "Милостыня",
+                                  "Урны",
+                                  "В помойке",
+                                  "Рынок",
+                                  "Мусор сдан",
+                                  "Столовая",
+                                  "Уколы",
+                                  "",
+                                  "Игровой автомат \"Крутифрукт\"",
+                                  "Сохранить",
+                                  "gameend"};
+    const QRect desk = QGuiApplication::primaryScreen()->availableGeometry();
+    for (int i = 0; i < screens.size(); ++i) {
+        QWidget *screen = screens[i];
+        QVERIFY(screen);
+        QCOMPARE(screen->metaObject()->className(), classes[i]);
+        if (i != 9)
+            QCOMPARE(screen->windowTitle(), captions[i]);
+        QVERIFY2(screen->isHidden(), classes[i].toUtf8());
+        QVERIFY(screen->isWindow());
+        if (i != 12)
+            QVERIFY2((screen->geometry().center() - desk.center()).manhattanLength() <= 2,
+                     classes[i].toUtf8());
+    }
+    QCOMPARE(Form1->size(), QSize(176, 230));
+    QCOMPARE(Form2->centralWidget()->size(), QSize(536, 350));
+    QCOMPARE(screens[2]->size(), QSize(476, 317));
+    QVERIFY(Form1->windowFlags() & Qt::FramelessWindowHint);
+    QVERIFY(screens[9]->windowFlags() & Qt::FramelessWindowHint);
+    QVERIFY(!(screens[2]->windowFlags() & Qt::WindowCloseButtonHint));
+}
+
+void TestStartup::titleCreationRunsBeforeTheMainWindowExists() {
+    QStringList seen;
+    game.services.onEvent = [&](const QString &event) {
+        seen << QStringLiteral("%1 form2=%2 health=%3 satiety=%4")
+                    .arg(event)
+                    .arg(Form2 != nullptr)
+                    .arg(Character.Health)
+                    .arg(Character.Satiety);
+    };
+    createGameScreens();
+    // The title takes the folder and greets before setting the vitals; the main window
+    // (second folder request) comes after all of it.
+    QCOMPARE(seen.value(0), QStringLiteral("folder form2=0 health=0 satiety=0"));
+    QCOMPARE(seen.value(1), QStringLiteral("sound 2.wav form2=0 health=0 satiety=0"));
+    QCOMPARE(seen.value(2), QStringLiteral("folder form2=0 health=100 satiety=100"));
+    QCOMPARE(game.services.sounds(), QStringList{"2.wav"});
+}
+
+void TestStartup::startUpValuesHoldUntilTheTitleClick() {
+    createGameScreens();
+    QCOMPARE(Character.AppDir, game.folder());
+    QCOMPARE(Character.Health, 100);
+    QCOMPARE(Character.Feces, 0);
+    QCOMPARE(Character.Satiety, 100);
+    QCOMPARE(Character.Fatigue, 0);
+    QCOMPARE(Character.BagCapacity, 2);
+    QCOMPARE(Character.Money, 0);
+    QCOMPARE(Character.BuyPrice, 0);
+    QCOMPARE(Character.SellPrice, 0);
+    QVERIFY(!game.services.events.contains(QStringLiteral("reseed")));
+}
+
+void TestStartup::clickOnTheTitlePictureStartsPlay() {
+    createGameScreens();
+    Form1->show();
+    QVERIFY(QTest::qWaitForWindowExposed(Form1));
+    QTest::mouseClick(Form1->ui().Image2, Qt::LeftButton, {}, QPoint(80, 100));
+
+    QVERIFY(Form1->isHidden());
+    QVERIFY(!Form1->isEnabled());
+    QVERIFY(Form2->isVisible());
+    QCOMPARE(Character.BuyPrice, 5);
+    QCOMPARE(Character.SellPrice, 7);
+    QCOMPARE(game.services.events.count(QStringLiteral("reseed")), 1);
+}
+
+void TestStartup::clickOnTheTitleTextDoesNothing() {
+    createGameScreens();
+    Form1->show();
+    QVERIFY(QTest::qWaitForWindowExposed(Form1));
+    QTest::mouseClick(Form1->ui().Label1, Qt::LeftButton, {}, QPoint(20, 8));
+    QTest::mouseClick(Form1->ui().Label3, Qt::LeftButton, {}, QPoint(20, 8));
+
+    QVERIFY(Form1->isVisible());
+    QVERIFY(Form2->isHidden());
+    QCOMPARE(Character.BuyPrice, 0);
+}
+
+void TestStartup::missingSoundStopsStartUpBeforeAnyScreenShows() {
+    for (const char *name : {"2.wav", "3.wav", "6.wav", "7.wav", "4.wav", "5.wav"}) {
+        game.start(false);
+        const QString path = game.file(QString::fromLatin1(name));
+        QVERIFY(QFile::remove(path));
+
+        QVERIFY(!startGame());
+
+        const QStringList boxes = game.services.boxes();
+        QCOMPARE(boxes.size(), 1);
+        QVERIFY2(boxes[0].startsWith(QStringLiteral("error ")) && boxes[0].contains(path),
+                 qPrintable(boxes[0]));
+        QVERIFY(!Form1 && !Form2 && !gameend);
+        for (QWidget *widget : QApplication::topLevelWidgets())
+            QVERIFY2(!widget->isVisible(), widget->metaObject()->className());
+    }
+}
+
+void TestStartup::standardDialogsSpeakRussian() {
+    QVERIFY(startGame());
+    QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("Отмена"));
+    QVERIFY(Form1->isVisible());
+}
+
+QTEST_MAIN(TestStartup)
+#include "test_startup.moc"

@@ -1,0 +1,49 @@
+#include "game_fixture.h"
+
+#include "core/character_state.h"
+#include "shell/game_screens.h"
+
+#include <QDir>
+#include <QFile>
+
+QString builtGameFolder() {
+    return QStringLiteral(SKITALIA_GAME_DIR);
+}
+
+void copyGameFiles(const QString &folder) {
+    const QDir source(builtGameFolder());
+    const QStringList names = source.entryList(
+        {QStringLiteral("*.wav"), QStringLiteral("*.bmp"), QStringLiteral("*.jpg")}, QDir::Files);
+    for (const QString &name : names)
+        QFile::copy(source.filePath(name), folder + QLatin1Char('/') + name);
+}
+
+GameFixture::GameFixture() = default;
+
+GameFixture::~GameFixture() {
+    finish();
+}
+
+void GameFixture::start(bool createScreens) {
+    finish();
+    dir_ = std::make_unique<QTemporaryDir>();
+    copyGameFiles(dir_->path());
+    services = ScriptedServices();
+    services.folder = dir_->path();
+    previous_ = installServices(&services);
+    Character = CharacterState();
+    if (createScreens)
+        createGameScreens();
+}
+
+void GameFixture::finish() {
+    if (!dir_)
+        return;
+    destroyGameScreens();
+    installServices(previous_);
+    dir_.reset();
+}
+
+QString GameFixture::file(const QString &name) const {
+    return dir_->filePath(name);
+}

@@ -1,0 +1,31 @@
+#pragma once
+
+#include "scripted_services.h"
+
+#include <QTemporaryDir>
+#include <memory>
+
+// A fresh game for each test: the record as before start-up, a program folder of its own
+// holding copies of the game's files, scripted services, and (with createScreens) the
+// thirteen screens.
+class GameFixture {
+public:
+    GameFixture();
+    ~GameFixture();
+
+    void start(bool createScreens = true);
+    void finish();
+
+    ScriptedServices services;
+    QString folder() const { return dir_->path(); }
+    QString file(const QString &name) const;
+
+private:
+    std::unique_ptr<QTemporaryDir> dir_;
+    Services *previous_ = nullptr;
+};
+
+// The folder the build puts the game and its files in.
+QString builtGameFolder();
+// Copies the game's files (sounds, symbols, pictures) into the folder.
+void copyGameFiles(const QString &folder);

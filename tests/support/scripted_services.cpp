@@ -1,0 +1,89 @@
+#include "scripted_services.h"
+
+#include "shell/sound_slot.h"
+
+#include <QCoreApplication>
+
+void ScriptedServices::script(std::initializer_list<Draw> draws) {
+    draws_.insert(draws_.end(), draws.begin(), draws.end());
+}
+
+QStringList ScriptedServices::sounds() const {
+    QStringList result;
+    for (const QString &event : events)
+        if (event.startsWith(QStringLiteral("sound ")))
+            result << event.mid(6);
+    return result;
+}
+
+QStringList ScriptedServices::boxes() const {
+    QStringList result;
+    for (const QString &event : events)
+        if (event.startsWith(QStringLiteral("box ")) ||
+            event.startsWith(QStringLiteral("notice ")) ||
+            event.startsWith(QStringLiteral("error ")))
+            result << event;
+    return result;
+}
+
+void ScriptedServices::record(const QString &event) {
+    events << event;
+    if (onEvent)
+        onEvent(event);
+}
+
+void ScriptedServices::messageBox(const QString &text, const QString &caption) {
+    record(QStringLiteral("box %1: %2").arg(caption, text));
+}
+
+void ScriptedServices::notice(const QString &text) {
+    record(QStringLiteral("notice ") + text);
+}
+
+void ScriptedServices::errorBox(const QString &text) {
+    record(QStringLiteral("error ") + text);
+}
+
+void ScriptedServices::playSound(SoundSlot &slot) {
+    record(QStringLiteral("sound ") + slot.fileName());
+}
+
+int ScriptedServices::randomBelow(int n) {
+    if (draws_.empty()) {
+        problems << QStringLiteral("unscripted randomBelow(%1)").arg(n);
+        return 0;
+    }
+    const Draw draw = draws_.front();
+    draws_.pop_front();
+    if (draw.n != n)
+        problems << QStringLiteral("randomBelow(%1) where the script expects randomBelow(%2)")
+                        .arg(n)
+                        .arg(draw.n);
+    if (draw.value < 0 || draw.value >= n)
+        problems
+            << QStringLiteral("scripted value %1 outside randomBelow(%2)").arg(draw.value).arg(n);
+    return draw.value;
+}
+
+void ScriptedServices::reseedRandom() {
+    record(QStringLiteral("reseed"));
+}
+
+QString ScriptedServices::programFolder() {
+    record(QStringLiteral("folder"));
+    return folder;
+}
+
+std::uint32_t ScriptedServices::tickCount() {
+    const std::uint32_t now = clock;
+    clock += clockStep;
+    return now;
+}
+
+void ScriptedServices::processEvents() {
+    QCoreApplication::processEvents();
+}
+
+void ScriptedServices::endProgram() {
+    record(QStringLiteral("end"));
+}

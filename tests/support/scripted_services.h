@@ -1,0 +1,50 @@
+#pragma once
+
+#include "shell/services.h"
+
+#include <QStringList>
+#include <deque>
+#include <functional>
+
+// Services for tests: random numbers come from a script, boxes are answered at once, and
+// everything the game asks of the platform is written down in order.
+class ScriptedServices : public Services {
+public:
+    struct Draw {
+        int n;     // the range the game must ask for
+        int value; // what it gets
+    };
+
+    // Every randomBelow must match the next scripted draw; mismatches and unscripted draws
+    // land in problems().
+    void script(std::initializer_list<Draw> draws);
+    int unusedDraws() const { return static_cast<int>(draws_.size()); }
+
+    // "sound 2.wav", "box CAPTION: TEXT", "notice TEXT", "error TEXT", "reseed",
+    // "folder", "end".
+    QStringList events;
+    QStringList problems;
+    QString folder;
+    std::uint32_t clock = 0;
+    std::uint32_t clockStep = 1;
+    // Runs at each event after it is written down, as a box would let ticks run.
+    std::function<void(const QString &event)> onEvent;
+
+    QStringList sounds() const;
+    QStringList boxes() const;
+
+    void messageBox(const QString &text, const QString &caption) override;
+    void notice(const QString &text) override;
+    void errorBox(const QString &text) override;
+    void playSound(SoundSlot &slot) override;
+    int randomBelow(int n) override;
+    void reseedRandom() override;
+    QString programFolder() override;
+    std::uint32_t tickCount() override;
+    void processEvents() override;
+    void endProgram() override;
+
+private:
+    void record(const QString &event);
+    std::deque<Draw> draws_;
+};
