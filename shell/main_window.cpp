@@ -48,8 +48,8 @@ TForm2::TForm2(QWidget *parent)
     ui_->PageControl1->setStyleSheet(QStringLiteral(
         "QTabWidget::pane { border: none; }"
         "QTabWidget > QWidget > QWidget { background: transparent; }"
-        "QTabBar::tab { background: #d9d5cc; border: 2px outset #eeeae2; padding: 3px 6px;"
-        " margin-right: 2px; }"
+        "QTabBar::tab { background: #d9d5cc; border: 2px outset #eeeae2; padding: 3px 3px;"
+        " margin-right: 1px; font-size: 11px; }"
         "QTabBar::tab:selected { background: #c4c0b6; border-style: inset; }"));
 
     ui_->Image6->setPixmap(picture(u"goods"));

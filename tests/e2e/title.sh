@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The real game on a real X server: the title comes up, a click on its picture brings the
-# main window, and a game folder with a sound missing stops with a message.
+# main window, a tab changes and the close button ends the game; a game folder with a sound missing stops with a message.
 set -uo pipefail
 GAME=$1
 SHOTS=$2
@@ -18,9 +18,15 @@ window_shown "Скиталия" || fail "main window not shown"
 xdotool search --onlyvisible --name "^Скиталия\$" | while read -r id; do
     [[ "$(window_size "$id")" != "176x230" ]] || fail "title still shown after the click"
 done
-kill "$GAME_PID"
-wait "$GAME_PID" 2>/dev/null
-GAME_PID=
+size=$(window_size "$main")
+menu=$((${size#*x} - 350)) # the menu bar sits above the 536 x 350 client area
+screenshot "$main" e2e-main-before
+click_in "$main" 115 $((menu + 51)) # the second tab
+sleep 0.3
+screenshot "$main" e2e-main-after
+cmp -s "$SHOTS/e2e-main-before.png" "$SHOTS/e2e-main-after.png" && fail "the tab did not change"
+click_in "$main" 516 $((menu + 12)) # the close button
+expect_exit 0 2
 
 # A copy of the game folder without one of its sounds.
 copy=$(mktemp -d)

@@ -1,0 +1,51 @@
+#include "core/death_screen.h"
+#include "game_fixture.h"
+#include "shell/game_screens.h"
+#include "shell/main_window.h"
+#include "shell/title_screen.h"
+#include "ui_main_window.h"
+
+#include <QDir>
+#include <QTest>
+
+// Pictures of the screens as a player sees them, written into the build folder for people
+// to look at after every change of a layout.
+class TestScreenshots : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init() {
+        game.start();
+        Form2->Timer1.stop();
+        QVERIFY(QDir().mkpath(folder));
+    }
+    void cleanup() { game.finish(); }
+
+    void titleScreen() { save(Form1, QStringLiteral("title")); }
+
+    void everyTabOfTheMainWindow() {
+        QTabWidget *tabs = Form2->ui().PageControl1;
+        for (int i = 0; i < tabs->count(); ++i) {
+            tabs->setCurrentIndex(i);
+            save(Form2, QStringLiteral("main-%1").arg(i + 1));
+        }
+    }
+
+    void deathScreen() { save(Form10, QStringLiteral("death")); }
+
+private:
+    void save(QWidget *screen, const QString &name) {
+        screen->show();
+        QVERIFY(QTest::qWaitForWindowExposed(screen));
+        const QPixmap shot = screen->grab();
+        QVERIFY(!shot.isNull());
+        QVERIFY(shot.save(folder + QLatin1Char('/') + name + QStringLiteral(".png")));
+        screen->hide();
+    }
+
+    GameFixture game;
+    const QString folder = QStringLiteral(SKITALIA_SCREENSHOT_DIR);
+};
+
+QTEST_MAIN(TestScreenshots)
+#include "test_screenshots.moc"
