@@ -1,9 +1,109 @@
 #include "activities/begging.h"
 
+#include "core/character_state.h"
+#include "shell/game_screens.h"
+#include "shell/main_window.h"
 #include "shell/screen_setup.h"
+#include "shell/services.h"
+#include "ui_begging.h"
 
 TForm3::TForm3(QWidget *parent)
-    : QWidget(parent) {
-    setObjectName(QStringLiteral("Form3"));
+    : QWidget(parent)
+    , ui_(std::make_unique<Ui::TForm3>()) {
+    ui_->setupUi(this);
     makeDialogScreen(this, QStringLiteral("Милостыня"), QSize(476, 317));
+    ui_->Image1->setPixmap(QPixmap(QStringLiteral(":/pictures/portrait.png")));
+    connect(ui_->Button1, &QPushButton::clicked, this, &TForm3::Button1Click);
+    connect(ui_->Button2, &QPushButton::clicked, this, &TForm3::Button2Click);
+    connect(ui_->SpeedButton1, &QPushButton::clicked, this, &TForm3::SpeedButton1Click);
+}
+
+TForm3::~TForm3() = default;
+
+void TForm2::Button4Click() {
+    MediaPlayer1.play();
+    showScreen(Form3);
+    hideScreen(this);
+}
+
+void TForm3::Button1Click() {
+    Form2->MediaPlayer1.play();
+    ui_->SpinEdit1->setVisible(true);
+    ui_->Button2->setVisible(true);
+    ui_->Button1->setEnabled(false);
+    ui_->Label2->setVisible(true);
+    ui_->ComboBox1->setEnabled(false);
+}
+
+void PumpingWait(std::uint32_t n) {
+    const std::uint32_t start = services().tickCount();
+    do {
+        services().processEvents();
+    } while (services().tickCount() - start < n); // unsigned: right across the wrap-around
+}
+
+int tenthRoundedHalfEven(int s) {
+    const int whole = s / 10;
+    const int rest = s % 10;
+    if (rest > 5 || (rest == 5 && whole % 2 != 0))
+        return whole + 1;
+    return whole;
+}
+
+// The run processes window events between its steps, so ticks and clicks come in its
+// middle; money and vitals change only at its end.
+void TForm3::Button2Click() {
+    Form2->MediaPlayer1.play();
+    ui_->Button1->setEnabled(false);
+    ui_->SpinEdit1->setVisible(false);
+    ui_->Button2->setVisible(false);
+    ui_->ComboBox1->setEnabled(true);
+    ui_->Label2->setVisible(false);
+    ui_->ProgressBar1->setVisible(true);
+
+    int coins = 0;
+    services().reseedRandom();
+    const int hours = ui_->SpinEdit1->value();
+    for (int step = 1; step <= 100; ++step) {
+        coins += services().randomBelow(hours + 1);
+        const int wait = services().randomBelow(10 * hours) + 1;
+        PumpingWait(static_cast<std::uint32_t>(wait * hours));
+        ui_->ProgressBar1->setValue(step);
+    }
+    const int amount = services().randomBelow(3 * hours) + tenthRoundedHalfEven(coins);
+    Character.Money += amount;
+
+    ui_->SpeedButton1->setVisible(true);
+    ui_->Label3->setVisible(true);
+    ui_->Label4->setVisible(true);
+    ui_->Label4->setText(QString::number(amount));
+    ui_->Label1->setVisible(false);
+    ui_->Label2->setVisible(false);
+    ui_->ComboBox1->setVisible(false);
+    ui_->Button1->setVisible(false);
+    ui_->Image1->setVisible(false);
+    ui_->ProgressBar1->setVisible(false);
+
+    Character.Fatigue += hours * (2 + services().randomBelow(4));
+    Character.Feces += hours * (1 + services().randomBelow(5));
+    Character.Health -= hours * (2 + services().randomBelow(3));
+    Character.Satiety -= hours * (2 + services().randomBelow(3));
+}
+
+void TForm3::SpeedButton1Click() {
+    Form2->MediaPlayer1.play();
+    ui_->Label1->setVisible(true);
+    ui_->Label2->setVisible(false);
+    ui_->ComboBox1->setVisible(true);
+    ui_->Button1->setVisible(true);
+    ui_->SpeedButton1->setVisible(false);
+    ui_->Label3->setVisible(false);
+    ui_->Label4->setVisible(false);
+    ui_->Image1->setVisible(true);
+    showScreen(Form2);
+    hideScreen(this);
+    ui_->SpinEdit1->setVisible(false);
+    ui_->Button2->setVisible(false);
+    ui_->Button1->setEnabled(true);
+    ui_->ComboBox1->setEnabled(true);
 }

@@ -1,9 +1,26 @@
 #include "activities/bin_find.h"
 
+#include "activities/bins.h"
+#include "shell/game_screens.h"
+#include "shell/main_window.h"
 #include "shell/screen_setup.h"
+#include "shell/services.h"
+#include "ui_bin_find.h"
 
 TForm5::TForm5(QWidget *parent)
-    : QWidget(parent) {
-    setObjectName(QStringLiteral("Form5"));
+    : QWidget(parent)
+    , ui_(std::make_unique<Ui::TForm5>()) {
+    ui_->setupUi(this);
     makeDialogScreen(this, QStringLiteral("В помойке"), QSize(271, 158));
+    connect(ui_->Button1, &QPushButton::clicked, this, &TForm5::Button1Click);
+}
+
+TForm5::~TForm5() = default;
+
+// Back to the main window, not to the bins.
+void TForm5::Button1Click() {
+    Form2->MediaPlayer1.play();
+    Form4->setBinsEnabled(true);
+    showScreen(Form2);
+    hideScreen(this);
 }

@@ -1,9 +1,24 @@
 #pragma once
 
 #include <QWidget>
+#include <memory>
 
+namespace Ui {
+class TForm5;
+}
+
+// What the right bin held.
 class TForm5 : public QWidget {
     Q_OBJECT
 public:
     explicit TForm5(QWidget *parent = nullptr);
+    ~TForm5() override;
+
+    Ui::TForm5 &ui() { return *ui_; }
+
+public Q_SLOTS:
+    void Button1Click();
+
+private:
+    std::unique_ptr<Ui::TForm5> ui_;
 };

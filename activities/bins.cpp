@@ -1,9 +1,74 @@
 #include "activities/bins.h"
 
+#include "activities/bin_find.h"
+#include "core/character_state.h"
+#include "shell/game_screens.h"
+#include "shell/main_window.h"
 #include "shell/screen_setup.h"
+#include "shell/services.h"
+#include "ui_bin_find.h"
+#include "ui_bins.h"
 
 TForm4::TForm4(QWidget *parent)
-    : QWidget(parent) {
-    setObjectName(QStringLiteral("Form4"));
+    : QWidget(parent)
+    , ui_(std::make_unique<Ui::TForm4>()) {
+    ui_->setupUi(this);
     makeDialogScreen(this, QStringLiteral("Урны"), QSize(447, 254));
+    ui_->Image1->setPixmap(QPixmap(QStringLiteral(":/pictures/bins.png")));
+    connect(ui_->Button1, &QPushButton::clicked, this, &TForm4::Button1Click);
+    connect(ui_->Button2, &QPushButton::clicked, this, &TForm4::Button2Click);
+    connect(ui_->Button3, &QPushButton::clicked, this, &TForm4::Button3Click);
+    connect(ui_->SpeedButton1, &QPushButton::clicked, this, &TForm4::SpeedButton1Click);
+}
+
+TForm4::~TForm4() = default;
+
+void TForm4::setBinsEnabled(bool enabled) {
+    ui_->Button1->setEnabled(enabled);
+    ui_->Button2->setEnabled(enabled);
+    ui_->Button3->setEnabled(enabled);
+}
+
+// The visit costs its vitals whatever the pick, and hides a fresh find in one bin.
+void TForm2::Button5Click() {
+    Character.Fatigue += 1 + services().randomBelow(5);
+    Character.Health -= 3;
+    Character.Satiety -= 3;
+    Character.Feces += 2;
+    MediaPlayer1.play();
+    showScreen(Form4);
+    hideScreen(this);
+    Character.LuckyBin = 1 + services().randomBelow(3);
+    Character.BinBottles = 1 + services().randomBelow(7);
+    Character.BinPaper = 1 + services().randomBelow(12);
+    Character.BinBottlesText = QString::number(Character.BinBottles);
+    Character.BinPaperText = QString::number(Character.BinPaper);
+}
+
+void TForm4::pick(int bin) {
+    Form2->MediaPlayer1.play();
+    if (Character.LuckyBin != bin) {
+        services().messageBox(QStringLiteral("Какой-то нехороший бомж уже обшарил вашу помойку"),
+                              QStringLiteral("О помойке"));
+        setBinsEnabled(false);
+        return;
+    }
+    Character.BinBottlesText =
+        QStringLiteral("Чебурашки-") + Character.BinBottlesText + QStringLiteral(" шт.");
+    Character.BinPaperText =
+        QStringLiteral("Макулатура-") + Character.BinPaperText + QStringLiteral(" кг.");
+    showScreen(Form5);
+    hideScreen(this);
+    Form5->ui().Label1->setText(Character.BinBottlesText);
+    Form5->ui().Label2->setText(Character.BinPaperText);
+    setBinsEnabled(false);
+    Character.Bottles += Character.BinBottles;
+    Character.WastePaper += Character.BinPaper;
+}
+
+void TForm4::SpeedButton1Click() {
+    Form2->MediaPlayer1.play();
+    setBinsEnabled(true);
+    showScreen(Form2);
+    hideScreen(this);
 }

@@ -1,9 +1,31 @@
 #pragma once
 
 #include <QWidget>
+#include <memory>
 
+namespace Ui {
+class TForm4;
+}
+
+// Three bins, one of which holds bottles and waste paper; one pick per visit.
 class TForm4 : public QWidget {
     Q_OBJECT
 public:
     explicit TForm4(QWidget *parent = nullptr);
+    ~TForm4() override;
+
+    Ui::TForm4 &ui() { return *ui_; }
+    // The three bin buttons, enabled again by both ways back to the main window.
+    void setBinsEnabled(bool enabled);
+
+public Q_SLOTS:
+    void Button1Click() { pick(1); }
+    void Button2Click() { pick(2); }
+    void Button3Click() { pick(3); }
+    void SpeedButton1Click();
+
+private:
+    void pick(int bin);
+
+    std::unique_ptr<Ui::TForm4> ui_;
 };

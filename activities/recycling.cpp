@@ -1,9 +1,42 @@
 #include "activities/recycling.h"
 
+#include "core/character_state.h"
+#include "shell/game_screens.h"
+#include "shell/main_window.h"
 #include "shell/screen_setup.h"
+#include "shell/services.h"
+#include "ui_recycling.h"
 
 TForm7::TForm7(QWidget *parent)
-    : QWidget(parent) {
-    setObjectName(QStringLiteral("Form7"));
+    : QWidget(parent)
+    , ui_(std::make_unique<Ui::TForm7>()) {
+    ui_->setupUi(this);
     makeDialogScreen(this, QStringLiteral("Мусор сдан"), QSize(329, 180));
+    connect(ui_->SpeedButton1, &QPushButton::clicked, this, &TForm7::SpeedButton1Click);
+}
+
+TForm7::~TForm7() = default;
+
+// Everything gathered is handed in at once; counts from a saved game enter as they are.
+void TForm2::BitBtn1Click() {
+    Character.Fatigue += 2;
+    Character.Satiety -= 1;
+    Character.Health -= 2;
+    Character.Feces += 2;
+    MediaPlayer1.play();
+    showScreen(Form7);
+    hideScreen(this);
+    SaturatingInt earned;
+    earned +=
+        BottlePrice * Character.Bottles.wide() + WastePaperPrice * Character.WastePaper.wide();
+    Character.WastePaper = 0;
+    Character.Bottles = 0;
+    Form7->ui().Label3->setText(QString::number(earned));
+    Character.Money += earned;
+}
+
+void TForm7::SpeedButton1Click() {
+    Form2->MediaPlayer1.play();
+    showScreen(Form2);
+    hideScreen(this);
 }

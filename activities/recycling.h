@@ -1,9 +1,27 @@
 #pragma once
 
 #include <QWidget>
+#include <memory>
 
+namespace Ui {
+class TForm7;
+}
+
+// The recycling point's receipt: what the bottles and paper brought.
 class TForm7 : public QWidget {
     Q_OBJECT
 public:
     explicit TForm7(QWidget *parent = nullptr);
+    ~TForm7() override;
+
+    Ui::TForm7 &ui() { return *ui_; }
+
+public Q_SLOTS:
+    void SpeedButton1Click();
+
+private:
+    std::unique_ptr<Ui::TForm7> ui_;
 };
+
+inline constexpr int BottlePrice = 3;
+inline constexpr int WastePaperPrice = 1;

@@ -74,6 +74,14 @@ TForm2::TForm2(QWidget *parent)
     connect(ui_->N6, &QAction::triggered, this, &TForm2::N6Click);
     connect(ui_->N7, &QAction::triggered, this, &TForm2::N7Click);
     connect(ui_->N9, &QAction::triggered, this, &TForm2::N9Click);
+    connect(ui_->Button3, &QPushButton::clicked, this, &TForm2::Button3Click);
+    connect(ui_->SpeedButton3, &QPushButton::clicked, this, &TForm2::SpeedButton3Click);
+    connect(ui_->Button4, &QPushButton::clicked, this, &TForm2::Button4Click);
+    connect(ui_->Button5, &QPushButton::clicked, this, &TForm2::Button5Click);
+    connect(ui_->BitBtn1, &QPushButton::clicked, this, &TForm2::BitBtn1Click);
+    connect(ui_->Button8, &QPushButton::clicked, this, &TForm2::Button8Click);
+    connect(ui_->Button9, &QPushButton::clicked, this, &TForm2::Button9Click);
+    connect(ui_->Button10, &QPushButton::clicked, this, &TForm2::Button10Click);
     connect(&VrTrayIcon1, &QSystemTrayIcon::activated, this, &TForm2::trayActivated);
     connect(&Timer1, &QTimer::timeout, this, &TForm2::Timer1Timer);
 

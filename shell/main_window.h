@@ -38,6 +38,16 @@ public Q_SLOTS:
     void N7Click();
     void N9Click();
 
+    // Handled in the activities' own units.
+    void Button3Click();
+    void SpeedButton3Click();
+    void Button4Click();
+    void Button5Click();
+    void BitBtn1Click();
+    void Button8Click();
+    void Button9Click();
+    void Button10Click();
+
 private:
     void FormCreate();
     void trayActivated(QSystemTrayIcon::ActivationReason reason);

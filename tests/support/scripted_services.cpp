@@ -75,9 +75,9 @@ QString ScriptedServices::programFolder() {
 }
 
 std::uint32_t ScriptedServices::tickCount() {
-    const std::uint32_t now = clock;
-    clock += clockStep;
-    return now;
+    if (!elapsed_.isValid())
+        elapsed_.start();
+    return clockStart + static_cast<std::uint32_t>(elapsed_.elapsed());
 }
 
 void ScriptedServices::processEvents() {

@@ -2,6 +2,7 @@
 
 #include "shell/services.h"
 
+#include <QElapsedTimer>
 #include <QStringList>
 #include <deque>
 #include <functional>
@@ -25,8 +26,8 @@ public:
     QStringList events;
     QStringList problems;
     QString folder;
-    std::uint32_t clock = 0;
-    std::uint32_t clockStep = 1;
+    // The tick counter runs in real milliseconds from this value, so waits take real time.
+    std::uint32_t clockStart = 0;
     // Runs at each event after it is written down, as a box would let ticks run.
     std::function<void(const QString &event)> onEvent;
 
@@ -47,4 +48,5 @@ public:
 private:
     void record(const QString &event);
     std::deque<Draw> draws_;
+    QElapsedTimer elapsed_;
 };

@@ -1,0 +1,173 @@
+#include "core/character_state.h"
+#include "core/death_screen.h"
+#include "game_fixture.h"
+#include "shell/game_screens.h"
+#include "shell/main_window.h"
+#include "ui_main_window.h"
+
+#include <QTest>
+
+namespace {
+
+const QString NotEnough = QStringLiteral("notice Недостаточно денег!");
+const QString GameOver =
+    QStringLiteral("notice Игра закончена. Но если вы хотите, можете продолжать играть дальше");
+
+bool dead() {
+    return Form10->isVisible();
+}
+
+} // namespace
+
+class TestSleepToiletPapers : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+
+    void sleepRestsAtTheCostOfSatiety();
+    void sleepAtThirtySatietyLivesAndAtTwentyNineDies();
+    void sleepCanBringOnTheAccident();
+    void toiletEmptiesTheBowelAndCostsALittle();
+    void toiletCanKill_data();
+    void toiletCanKill();
+    void citizenshipNeedsTheWholePrice();
+    void documentsAreBoughtInOrderAndTheRoomEndsTheGame();
+
+private:
+    void tick() { Form2->Timer1Timer(); }
+    GameFixture game;
+};
+
+void TestSleepToiletPapers::init() {
+    game.start();
+    Form2->Timer1.stop();
+    Form2->show();
+    game.services.events.clear();
+}
+
+void TestSleepToiletPapers::cleanup() {
+    QVERIFY2(game.services.problems.isEmpty(), qPrintable(game.services.problems.join(u'\n')));
+    game.finish();
+}
+
+void TestSleepToiletPapers::sleepRestsAtTheCostOfSatiety() {
+    Character.Fatigue = 95;
+    Form2->ui().Button3->click();
+    QCOMPARE(Character.Fatigue, 0);
+    QCOMPARE(Character.Satiety, 70);
+    QCOMPARE(Character.Feces, 11);
+    QCOMPARE(Character.Health, 103); // no cap on health here
+    QCOMPARE(game.services.sounds(), QStringList{"6.wav"});
+    QVERIFY(Form2->isVisible());
+}
+
+void TestSleepToiletPapers::sleepAtThirtySatietyLivesAndAtTwentyNineDies() {
+    Character.Satiety = 30;
+    Form2->ui().Button3->click();
+    tick();
+    QCOMPARE(Character.Satiety, 0);
+    QVERIFY(!dead());
+
+    Character.Satiety = 29;
+    Form2->ui().Button3->click();
+    tick();
+    QCOMPARE(Character.Satiety, -1);
+    QVERIFY(dead());
+}
+
+void TestSleepToiletPapers::sleepCanBringOnTheAccident() {
+    Character.Feces = 89;
+    Form2->ui().Button3->click();
+    QCOMPARE(Character.Feces, 100);
+    tick();
+    QCOMPARE(Character.Feces, 0);
+    QCOMPARE(Character.Health, 68);
+    QCOMPARE(game.services.boxes().size(), 1);
+}
+
+void TestSleepToiletPapers::toiletEmptiesTheBowelAndCostsALittle() {
+    Character.Feces = 99;
+    Character.Fatigue = 10;
+    Form2->ui().SpeedButton3->click();
+    QCOMPARE(game.services.sounds(), QStringList{"7.wav"});
+    QCOMPARE(Character.Feces, 0);
+    QCOMPARE(Character.Health, 99);
+    QCOMPARE(Character.Fatigue, 11);
+    QCOMPARE(Character.Satiety, 97);
+}
+
+void TestSleepToiletPapers::toiletCanKill_data() {
+    QTest::addColumn<int>("health");
+    QTest::addColumn<int>("satiety");
+    QTest::addColumn<int>("fatigue");
+    QTest::newRow("health 0") << 0 << 50 << 0;
+    QTest::newRow("satiety 2") << 50 << 2 << 0;
+    QTest::newRow("fatigue 99") << 50 << 50 << 99;
+}
+
+void TestSleepToiletPapers::toiletCanKill() {
+    QFETCH(int, health);
+    QFETCH(int, satiety);
+    QFETCH(int, fatigue);
+    Character.Health = health;
+    Character.Satiety = satiety;
+    Character.Fatigue = fatigue;
+    Form2->ui().SpeedButton3->click();
+    QVERIFY(!dead());
+    tick();
+    QVERIFY(dead());
+}
+
+void TestSleepToiletPapers::citizenshipNeedsTheWholePrice() {
+    Character.Money = 1999;
+    Form2->ui().Button8->click();
+    QCOMPARE(game.services.events, QStringList({"sound 3.wav", NotEnough}));
+    QCOMPARE(Character.CitizenshipState, 0);
+    QCOMPARE(Character.Money, 1999);
+
+    Character.Money = 2000;
+    Form2->ui().Button8->click();
+    QCOMPARE(Character.CitizenshipState, DocumentHeld);
+    QCOMPARE(Character.Money, 0);
+    QCOMPARE(game.services.boxes().size(), 1);
+
+    Character.Money = -5;
+    Form2->ui().Button9->click();
+    QCOMPARE(game.services.boxes().last(), NotEnough);
+    QCOMPARE(Character.PassportState, 0);
+}
+
+void TestSleepToiletPapers::documentsAreBoughtInOrderAndTheRoomEndsTheGame() {
+    Ui::TForm2 &ui = Form2->ui();
+    Character.Money = 55000;
+    tick();
+    QVERIFY(ui.Button8->isEnabled() && !ui.Button9->isEnabled() && !ui.Button10->isEnabled());
+    ui.PageControl1->setCurrentIndex(4);
+    QTest::mouseClick(ui.Button9, Qt::LeftButton); // disabled: nothing happens
+    QCOMPARE(Character.PassportState, 0);
+
+    QTest::mouseClick(ui.Button8, Qt::LeftButton);
+    tick();
+    QVERIFY(!ui.Button8->isEnabled() && ui.Button9->isEnabled());
+    QTest::mouseClick(ui.Button9, Qt::LeftButton);
+    tick();
+    QVERIFY(!ui.Button9->isEnabled() && ui.Button10->isEnabled());
+    QCOMPARE(Character.Money, 50000);
+    game.services.events.clear();
+    QTest::mouseClick(ui.Button10, Qt::LeftButton);
+    QCOMPARE(game.services.events, QStringList({"sound 3.wav", GameOver}));
+    QCOMPARE(Character.RoomState, DocumentHeld);
+    QCOMPARE(Character.Money, 0);
+    tick();
+    QVERIFY(!ui.Button10->isEnabled());
+    QCOMPARE(ui.Label11->text(), QStringLiteral("Комната в коммуналке"));
+
+    // Play goes on: sleeping still works.
+    ui.Button3->click();
+    QCOMPARE(Character.Satiety, 70);
+}
+
+QTEST_MAIN(TestSleepToiletPapers)
+#include "test_sleep_toilet_papers.moc"
