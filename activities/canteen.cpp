@@ -1,6 +1,7 @@
 #include "activities/canteen.h"
 
 #include "core/character_state.h"
+#include "shell/main_window.h"
 #include "shell/screen_setup.h"
 #include "shell/services.h"
 
@@ -15,3 +16,5 @@ void TForm8::FormCreate() {
     Character.AppDir = services().programFolder();
     MediaPlayer1.bind(appFile(Character, QStringLiteral("4.wav")));
 }
+
+void TForm2::Button1Click() {}

@@ -1,5 +1,6 @@
 #include "activities/injections.h"
 
+#include "shell/main_window.h"
 #include "shell/screen_setup.h"
 #include "shell/services.h"
 
@@ -16,3 +17,5 @@ TForm9::TForm9(QWidget *parent)
 void TForm9::FormCreate() {
     MediaPlayer1.bind(services().programFolder() + QDir::separator() + QStringLiteral("5.wav"));
 }
+
+void TForm2::Button2Click() {}

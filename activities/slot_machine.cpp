@@ -1,5 +1,6 @@
 #include "activities/slot_machine.h"
 
+#include "shell/main_window.h"
 #include "shell/screen_setup.h"
 
 TForm11::TForm11(QWidget *parent)
@@ -7,3 +8,5 @@ TForm11::TForm11(QWidget *parent)
     setObjectName(QStringLiteral("Form11"));
     makeDialogScreen(this, QStringLiteral("Игровой автомат \"Крутифрукт\""), QSize(320, 290));
 }
+
+void TForm2::Button7Click() {}

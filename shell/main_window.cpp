@@ -82,6 +82,12 @@ TForm2::TForm2(QWidget *parent)
     connect(ui_->Button8, &QPushButton::clicked, this, &TForm2::Button8Click);
     connect(ui_->Button9, &QPushButton::clicked, this, &TForm2::Button9Click);
     connect(ui_->Button10, &QPushButton::clicked, this, &TForm2::Button10Click);
+    connect(ui_->Button1, &QPushButton::clicked, this, &TForm2::Button1Click);
+    connect(ui_->Button2, &QPushButton::clicked, this, &TForm2::Button2Click);
+    connect(ui_->Button6, &QPushButton::clicked, this, &TForm2::Button6Click);
+    connect(ui_->Button7, &QPushButton::clicked, this, &TForm2::Button7Click);
+    connect(ui_->N2, &QAction::triggered, this, &TForm2::N2Click);
+    connect(ui_->N3, &QAction::triggered, this, &TForm2::N3Click);
     connect(&VrTrayIcon1, &QSystemTrayIcon::activated, this, &TForm2::trayActivated);
     connect(&Timer1, &QTimer::timeout, this, &TForm2::Timer1Timer);
 

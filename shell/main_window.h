@@ -47,6 +47,12 @@ public Q_SLOTS:
     void Button8Click();
     void Button9Click();
     void Button10Click();
+    void Button1Click();
+    void Button2Click();
+    void Button6Click();
+    void Button7Click();
+    void N2Click();
+    void N3Click();
 
 private:
     void FormCreate();
