@@ -17,6 +17,13 @@ TForm1::TForm1(QWidget *parent)
     setFixedSize(176, 230);
     setBackground(this, palette().color(QPalette::WindowText));
     ui_->Image2->setPixmap(QPixmap(QStringLiteral(":/pictures/title.png")));
+    // The narrow face keeps both lines inside the 176-pixel window.
+    QFont narrow(QStringLiteral("DejaVu Sans"));
+    narrow.setStretch(QFont::Condensed);
+    narrow.setPixelSize(16);
+    ui_->Label3->setFont(narrow);
+    narrow.setBold(true);
+    ui_->Label1->setFont(narrow);
     centreOnScreen(this);
     connect(ui_->Image2, &Picture::clicked, this, &TForm1::Image2Click);
     FormCreate();
