@@ -12,6 +12,10 @@ TForm5::TForm5(QWidget *parent)
     , ui_(std::make_unique<Ui::TForm5>()) {
     ui_->setupUi(this);
     makeDialogScreen(this, QStringLiteral("В помойке"), QSize(271, 158));
+    // A little tighter, so the heading stays inside the frame.
+    QFont heading = ui_->Label3->font();
+    heading.setLetterSpacing(QFont::PercentageSpacing, 94);
+    ui_->Label3->setFont(heading);
     connect(ui_->Button1, &QPushButton::clicked, this, &TForm5::Button1Click);
 }
 

@@ -1,20 +1,84 @@
 #include "activities/canteen.h"
 
 #include "core/character_state.h"
+#include "shell/game_screens.h"
 #include "shell/main_window.h"
 #include "shell/screen_setup.h"
 #include "shell/services.h"
+#include "ui_canteen.h"
+
+namespace {
+
+constexpr int FullSatiety = 100;
+
+void capSatiety() {
+    if (Character.Satiety > FullSatiety)
+        Character.Satiety = FullSatiety;
+}
+
+} // namespace
 
 TForm8::TForm8(QWidget *parent)
-    : QWidget(parent) {
-    setObjectName(QStringLiteral("Form8"));
+    : QWidget(parent)
+    , ui_(std::make_unique<Ui::TForm8>()) {
+    ui_->setupUi(this);
     makeDialogScreen(this, QStringLiteral("Столовая"), QSize(330, 220));
+    connect(ui_->SpeedButton1, &QPushButton::clicked, this, &TForm8::SpeedButton1Click);
+    connect(ui_->SpeedButton2, &QPushButton::clicked, this, &TForm8::SpeedButton2Click);
+    connect(ui_->SpeedButton3, &QPushButton::clicked, this, &TForm8::SpeedButton3Click);
+    connect(ui_->SpeedButton4, &QPushButton::clicked, this, &TForm8::SpeedButton4Click);
     FormCreate();
 }
+
+TForm8::~TForm8() = default;
 
 void TForm8::FormCreate() {
     Character.AppDir = services().programFolder();
     MediaPlayer1.bind(appFile(Character, QStringLiteral("4.wav")));
 }
 
-void TForm2::Button1Click() {}
+// The panels show the stock as it is now and stay so for the whole visit.
+void TForm2::Button1Click() {
+    MediaPlayer1.play();
+    showScreen(Form8);
+    hideScreen(this);
+    Ui::TForm8 &canteen = Form8->ui();
+    canteen.Panel3->setText(QStringLiteral("Хлеб: ") + QString::number(Character.Bread));
+    canteen.Panel4->setText(QStringLiteral("Макароны: ") + QString::number(Character.Pasta));
+    canteen.Panel8->setText(QStringLiteral("Мясо(кг): ") + QString::number(Character.Meat));
+    canteen.SpeedButton2->setEnabled(Character.Bread > 0);
+    canteen.SpeedButton3->setEnabled(Character.Pasta > 0);
+    canteen.SpeedButton4->setEnabled(Character.Meat > 0);
+}
+
+void TForm8::SpeedButton2Click() {
+    MediaPlayer1.play();
+    Character.Bread -= 1;
+    Character.Feces += 10;
+    Character.Satiety += 15;
+    ui_->SpeedButton2->setEnabled(false);
+    capSatiety();
+}
+
+void TForm8::SpeedButton3Click() {
+    MediaPlayer1.play();
+    Character.Feces += 15;
+    Character.Pasta -= 1;
+    Character.Satiety += 20;
+    capSatiety();
+    ui_->SpeedButton3->setEnabled(false);
+}
+
+void TForm8::SpeedButton4Click() {
+    MediaPlayer1.play();
+    ui_->SpeedButton4->setEnabled(false);
+    Character.Feces += 25;
+    Character.Meat -= 1;
+    Character.Satiety = FullSatiety;
+}
+
+void TForm8::SpeedButton1Click() {
+    Form2->MediaPlayer1.play();
+    hideScreen(this);
+    showScreen(Form2);
+}

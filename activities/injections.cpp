@@ -1,21 +1,60 @@
 #include "activities/injections.h"
 
+#include "core/character_state.h"
+#include "shell/game_screens.h"
 #include "shell/main_window.h"
 #include "shell/screen_setup.h"
 #include "shell/services.h"
+#include "ui_injections.h"
 
 #include <QDir>
 
 TForm9::TForm9(QWidget *parent)
-    : QWidget(parent) {
-    setObjectName(QStringLiteral("Form9"));
+    : QWidget(parent)
+    , ui_(std::make_unique<Ui::TForm9>()) {
+    ui_->setupUi(this);
     makeDialogScreen(this, QStringLiteral("Уколы"), QSize(340, 170));
+    connect(ui_->TrackBar1, &QSlider::valueChanged, this, &TForm9::TrackBar1Change);
+    connect(ui_->SpeedButton2, &QPushButton::clicked, this, &TForm9::SpeedButton2Click);
+    connect(ui_->SpeedButton1, &QPushButton::clicked, this, &TForm9::SpeedButton1Click);
     FormCreate();
 }
+
+TForm9::~TForm9() = default;
 
 // Builds the path from the program folder without storing it in the record.
 void TForm9::FormCreate() {
     MediaPlayer1.bind(services().programFolder() + QDir::separator() + QStringLiteral("5.wav"));
 }
 
-void TForm2::Button2Click() {}
+void TForm9::applyInjectionRule() {
+    ui_->SpeedButton2->setEnabled(Character.Money >= ui_->TrackBar1->value());
+}
+
+void TForm2::Button2Click() {
+    MediaPlayer1.play();
+    Form9->applyInjectionRule();
+    showScreen(Form9);
+    hideScreen(this);
+}
+
+void TForm9::TrackBar1Change() {
+    applyInjectionRule();
+    ui_->Label3->setText(QString::number(ui_->TrackBar1->value()));
+}
+
+void TForm9::SpeedButton2Click() {
+    MediaPlayer1.play();
+    const int strength = ui_->TrackBar1->value();
+    Character.Money -= strength;
+    Character.Health += 2 * strength;
+    if (Character.Health > 100)
+        Character.Health = 100;
+    applyInjectionRule();
+}
+
+void TForm9::SpeedButton1Click() {
+    showScreen(Form2);
+    hideScreen(this);
+    Form2->MediaPlayer1.play();
+}

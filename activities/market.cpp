@@ -1,12 +1,166 @@
 #include "activities/market.h"
 
+#include "core/character_state.h"
+#include "shell/game_screens.h"
 #include "shell/main_window.h"
 #include "shell/screen_setup.h"
+#include "shell/services.h"
+#include "ui_main_window.h"
+#include "ui_market.h"
+
+#include <array>
+
+namespace {
+
+// The rows of the price table: what the man pays for a good and what he gets for it.
+struct Row {
+    SaturatingInt CharacterState::*good;
+    int buyPrice;
+    int sellPrice;
+};
+
+constexpr std::array<Row, 6> Rows = {{
+    {&CharacterState::Bread, 5, 7},
+    {&CharacterState::Pasta, 9, 11},
+    {&CharacterState::Matches, 2, 3},
+    {&CharacterState::Cigarettes, 6, 9},
+    {&CharacterState::Gum, 3, 4},
+    {&CharacterState::Meat, 50, 60},
+}};
+
+} // namespace
 
 TForm6::TForm6(QWidget *parent)
-    : QWidget(parent) {
-    setObjectName(QStringLiteral("Form6"));
-    makeDialogScreen(this, QStringLiteral("Рынок"), QSize(460, 330));
+    : QWidget(parent)
+    , ui_(std::make_unique<Ui::TForm6>()) {
+    ui_->setupUi(this);
+    makeDialogScreen(this, QStringLiteral("Рынок"), QSize(470, 340));
+    for (PriceRow *row :
+         {ui_->Label1, ui_->Label2, ui_->Label3, ui_->Label4, ui_->Label5, ui_->Label6})
+        row->setColumns(138, 210); // the framed columns of the table
+    for (int row = 0; row < static_cast<int>(Rows.size()); ++row)
+        // Only a newly selected good counts: pressing the selected one again does nothing.
+        connect(radioButton(row), &QRadioButton::toggled, this, [this, row](bool checked) {
+            if (checked)
+                RadioButtonClick(row);
+        });
+    connect(ui_->SpinEdit1, &QuantitySpinBox::valueChanged, this, &TForm6::SpinEdit1Change);
+    connect(ui_->Button1, &QPushButton::clicked, this, &TForm6::Button1Click);
+    connect(ui_->Button2, &QPushButton::clicked, this, &TForm6::Button2Click);
+    connect(ui_->Button3, &QPushButton::clicked, this, &TForm6::Button3Click);
+    connect(ui_->SpeedButton1, &QPushButton::clicked, this, &TForm6::SpeedButton1Click);
 }
 
-void TForm2::Button6Click() {}
+TForm6::~TForm6() = default;
+
+QRadioButton *TForm6::radioButton(int row) const {
+    const std::array<QRadioButton *, 6> buttons = {ui_->RadioButton1, ui_->RadioButton2,
+                                                   ui_->RadioButton3, ui_->RadioButton4,
+                                                   ui_->RadioButton5, ui_->RadioButton6};
+    return buttons.at(static_cast<std::size_t>(row));
+}
+
+int TForm6::selectedRow() const {
+    for (int row = 0; row < static_cast<int>(Rows.size()); ++row)
+        if (radioButton(row)->isChecked())
+            return row;
+    return -1;
+}
+
+void TForm6::clearSelection() {
+    for (int row = 0; row < static_cast<int>(Rows.size()); ++row) {
+        QRadioButton *button = radioButton(row);
+        const QSignalBlocker quiet(button);
+        button->setAutoExclusive(false);
+        button->setChecked(false);
+        button->setAutoExclusive(true);
+    }
+}
+
+void TForm2::Button6Click() {
+    Form6->ui().SpinEdit1->setMaximum(Character.BagCapacity);
+    Character.Fatigue += 3;
+    Character.Satiety -= 1;
+    Character.Health -= 2;
+    Character.Feces += 3;
+    MediaPlayer1.play();
+    showScreen(Form6);
+    hideScreen(this);
+    Form6->clearSelection();
+    Form6->ui().Button1->setEnabled(false);
+    Form6->ui().Button2->setEnabled(false);
+    Form6->ui().SpinEdit1->setEnabled(false);
+}
+
+void TForm6::applyBuyRule() {
+    const std::int64_t quantity = ui_->SpinEdit1->value();
+    ui_->Button1->setEnabled(quantity * Character.BuyPrice.wide() <= Character.Money);
+}
+
+void TForm6::applySellRule() {
+    ui_->Button2->setEnabled(ui_->SpinEdit1->value() <= Character.SelectedStock);
+}
+
+void TForm6::RadioButtonClick(int row) {
+    const Row &chosen = Rows.at(static_cast<std::size_t>(row));
+    ui_->SpinEdit1->setEnabled(true);
+    Character.BuyPrice = chosen.buyPrice;
+    Character.SellPrice = chosen.sellPrice;
+    Character.SelectedStock = Character.*chosen.good;
+    applyBuyRule();
+    applySellRule();
+}
+
+void TForm6::SpinEdit1Change() {
+    applyBuyRule();
+    applySellRule();
+}
+
+// Buying and selling both end the visit, whether or not anything changed hands.
+void TForm6::Button1Click() {
+    Form2->MediaPlayer1.play();
+    const std::int64_t quantity = ui_->SpinEdit1->value();
+    const std::int64_t cost = quantity * Character.BuyPrice.wide();
+    const int row = selectedRow();
+    if (cost <= Character.Money && row >= 0) {
+        Character.Money -= cost;
+        Character.*Rows.at(static_cast<std::size_t>(row)).good += quantity;
+    }
+    showScreen(Form2);
+    hideScreen(this);
+}
+
+void TForm6::Button2Click() {
+    Form2->MediaPlayer1.play();
+    const std::int64_t quantity = ui_->SpinEdit1->value();
+    const int row = selectedRow();
+    if (quantity <= Character.SelectedStock && row >= 0) {
+        Character.SelectedStock -= quantity;
+        Character.Money += quantity * Character.SellPrice.wide();
+        Character.*Rows.at(static_cast<std::size_t>(row)).good -= quantity;
+    }
+    showScreen(Form2);
+    hideScreen(this);
+}
+
+// The market stays open; the buy rule is not looked at again until the next choice.
+void TForm6::Button3Click() {
+    Form2->MediaPlayer1.play();
+    if (Character.Money < BagUpgradePrice) {
+        services().messageBox(QStringLiteral("Не хватает денег"), QStringLiteral("О сумке"));
+        return;
+    }
+    Character.BagCapacity += 1;
+    Character.Money -= BagUpgradePrice;
+    const QString capacity = QString::number(Character.BagCapacity);
+    Form2->ui().Panel9->setText(QStringLiteral("Вместимость сумки: ") + capacity);
+    ui_->SpinEdit1->setMaximum(Character.BagCapacity);
+    services().notice(QStringLiteral("Размер сумки бомжа стал равен ") + capacity +
+                      QStringLiteral(" !"));
+}
+
+void TForm6::SpeedButton1Click() {
+    Form2->MediaPlayer1.play();
+    showScreen(Form2);
+    hideScreen(this);
+}

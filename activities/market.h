@@ -1,9 +1,40 @@
 #pragma once
 
 #include <QWidget>
+#include <memory>
 
+namespace Ui {
+class TForm6;
+}
+
+class QRadioButton;
+
+// The market: six goods at fixed prices, one trade per visit, and a bigger bag for 200.
 class TForm6 : public QWidget {
     Q_OBJECT
 public:
     explicit TForm6(QWidget *parent = nullptr);
+    ~TForm6() override;
+
+    Ui::TForm6 &ui() { return *ui_; }
+    // Unselects every good without running any handler.
+    void clearSelection();
+
+public Q_SLOTS:
+    void RadioButtonClick(int row);
+    void SpinEdit1Change();
+    void Button1Click();
+    void Button2Click();
+    void Button3Click();
+    void SpeedButton1Click();
+
+private:
+    void applyBuyRule();
+    void applySellRule();
+    int selectedRow() const;
+    QRadioButton *radioButton(int row) const;
+
+    std::unique_ptr<Ui::TForm6> ui_;
 };
+
+inline constexpr int BagUpgradePrice = 200;

@@ -12,6 +12,20 @@ TForm7::TForm7(QWidget *parent)
     , ui_(std::make_unique<Ui::TForm7>()) {
     ui_->setupUi(this);
     makeDialogScreen(this, QStringLiteral("Мусор сдан"), QSize(329, 180));
+    // Narrow faces keep the long lines inside the small window.
+    QFont heading(QStringLiteral("DejaVu Sans"));
+    heading.setStretch(QFont::Condensed);
+    heading.setPixelSize(19);
+    ui_->Label1->setFont(heading);
+    QFont result(QStringLiteral("DejaVu Serif"));
+    result.setStretch(QFont::Condensed);
+    result.setPixelSize(21);
+    ui_->Label2->setFont(result);
+    ui_->Label3->setFont(result);
+    ui_->Label2->adjustSize();
+    const int right = ui_->Label3->geometry().right();
+    ui_->Label3->move(ui_->Label2->geometry().right() + 10, ui_->Label3->y());
+    ui_->Label3->resize(right - ui_->Label3->x(), ui_->Label3->height());
     connect(ui_->SpeedButton1, &QPushButton::clicked, this, &TForm7::SpeedButton1Click);
 }
 

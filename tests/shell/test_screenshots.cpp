@@ -1,9 +1,20 @@
+#include "activities/begging.h"
+#include "activities/bin_find.h"
+#include "activities/bins.h"
+#include "activities/canteen.h"
+#include "activities/injections.h"
+#include "activities/market.h"
+#include "activities/recycling.h"
+#include "core/character_state.h"
 #include "core/death_screen.h"
 #include "game_fixture.h"
 #include "shell/game_screens.h"
 #include "shell/main_window.h"
 #include "shell/title_screen.h"
+#include "ui_begging.h"
+#include "ui_bin_find.h"
 #include "ui_main_window.h"
+#include "ui_recycling.h"
 
 #include <QDir>
 #include <QTest>
@@ -32,6 +43,25 @@ private Q_SLOTS:
     }
 
     void deathScreen() { save(Form10, QStringLiteral("death")); }
+
+    void activityScreens() {
+        Form3->ui().Button1->click();
+        save(Form3, QStringLiteral("begging"));
+        save(Form4, QStringLiteral("bins"));
+        Form5->ui().Label1->setText(QStringLiteral("Чебурашки-7 шт."));
+        Form5->ui().Label2->setText(QStringLiteral("Макулатура-12 кг."));
+        save(Form5, QStringLiteral("bin-find"));
+        Character.Money = 1000;
+        Character.Bread = 3;
+        Form2->ui().Button6->click();
+        save(Form6, QStringLiteral("market"));
+        Form7->ui().Label3->setText(QStringLiteral("22"));
+        save(Form7, QStringLiteral("recycling"));
+        Form2->ui().Button1->click();
+        save(Form8, QStringLiteral("canteen"));
+        Form2->ui().Button2->click();
+        save(Form9, QStringLiteral("injections"));
+    }
 
 private:
     void save(QWidget *screen, const QString &name) {
