@@ -3,7 +3,10 @@ PRESET ?= default
 BUILD := build/$(PRESET)
 GAME := $(BUILD)/game/skitalia
 
-.PHONY: run test build deps clean
+.PHONY: run test build deps install clean
+
+# The game folder must stay writable for saved games, so it goes to the user's own prefix.
+PREFIX ?= $(HOME)/.local
 
 run: build
 	@$(GAME)
@@ -14,6 +17,9 @@ test: build
 build: deps
 	@test -f $(BUILD)/build.ninja || cmake --preset $(PRESET)
 	cmake --build --preset $(PRESET)
+
+install: build
+	cmake --install $(BUILD) --prefix $(PREFIX)
 
 deps:
 	@scripts/install-deps

@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# Installs the game into a scratch prefix and checks what a desktop expects of it.
+set -euo pipefail
+BUILD=$1
+prefix=$(mktemp -d)
+trap 'rm -rf "$prefix"' EXIT
+cmake --install "$BUILD" --prefix "$prefix" >/dev/null
+
+game="$prefix/lib/skitalia"
+[[ -x "$game/skitalia" ]] || { echo "no executable in $game"; exit 1; }
+for f in 2.wav 3.wav 4.wav 5.wav 6.wav 7.wav fr1.bmp fr6.bmp trades.jpg; do
+    [[ -f "$game/$f" ]] || { echo "missing $f beside the executable"; exit 1; }
+done
+[[ "$(readlink -f "$prefix/bin/skitalia")" == "$(readlink -f "$game/skitalia")" ]] ||
+    { echo "the launcher does not lead to the game"; exit 1; }
+for size in 16 32 48 128 256; do
+    icon="$prefix/share/icons/hicolor/${size}x${size}/apps/ru.skitalia.Skitalia.png"
+    identify -format '%wx%h' "$icon" | grep -qx "${size}x${size}" || { echo "bad icon $icon"; exit 1; }
+done
+desktop-file-validate "$prefix/share/applications/ru.skitalia.Skitalia.desktop"
+appstreamcli validate --no-net --pedantic "$prefix/share/metainfo/ru.skitalia.Skitalia.metainfo.xml"
+echo "install check: passed"
