@@ -1,0 +1,43 @@
+#!/usr/bin/env bash
+# The real game on a real X server: the slot machine opens from the "Развлечения" page, a
+# spin with no money is refused with a notice, and "НАЗАД" leads back to the main window.
+set -uo pipefail
+GAME=$1
+SHOTS=$2
+source "$(dirname "$0")/lib.sh"
+start_xvfb
+
+"$GAME" &
+GAME_PID=$!
+title=$(wait_window "Скиталия" "176x230" 15) || fail "no title window"
+click_in "$title" 80 100
+main=$(wait_window "Скиталия" "536x[0-9]*" 5) || fail "no main window"
+size=$(window_size "$main")
+menu=$((${size#*x} - 350))
+
+click_in "$main" 313 $((menu + 51)) # the "Развлечения" tab
+sleep 0.3
+click_in "$main" 98 $((menu + 219)) # "Пойти играть"
+slot=$(wait_window 'Игровой автомат "Крутифрукт"' "320x290" 5) || fail "no slot machine"
+window_shown "Скиталия" && fail "the main window stayed shown beside the slot machine"
+sleep 0.3
+screenshot "$slot" e2e-slot-machine
+
+click_in "$slot" 160 131 # "Запуск", with no money yet
+box=$(wait_window "skitalia" "[0-9]*x[0-9]*" 5) || fail "no notice for a spin without money"
+screenshot "$box" e2e-slot-no-money
+xdotool key --window "$box" Return
+for _ in $(seq 50); do
+    window_shown "skitalia" || break
+    sleep 0.1
+done
+window_shown "skitalia" && fail "the notice did not close"
+window_shown 'Игровой автомат "Крутифрукт"' || fail "the slot machine closed with the notice"
+
+click_in "$slot" 160 267 # "НАЗАД"
+wait_window "Скиталия" "536x[0-9]*" 5 >/dev/null || fail "no main window after НАЗАД"
+window_shown 'Игровой автомат "Крутифрукт"' && fail "the slot machine stayed open"
+
+click_in "$main" 516 $((menu + 12)) # the close button
+expect_exit 0 2
+echo "e2e slot: passed"
