@@ -84,10 +84,10 @@ void TForm3::Button2Click() {
     ui_->Image1->setVisible(false);
     ui_->ProgressBar1->setVisible(false);
 
-    Character.Fatigue += hours * (2 + services().randomBelow(4));
-    Character.Feces += hours * (1 + services().randomBelow(5));
-    Character.Health -= hours * (2 + services().randomBelow(3));
-    Character.Satiety -= hours * (2 + services().randomBelow(3));
+    Character.Fatigue += std::int64_t{hours} * (2 + services().randomBelow(4));
+    Character.Feces += std::int64_t{hours} * (1 + services().randomBelow(5));
+    Character.Health -= std::int64_t{hours} * (2 + services().randomBelow(3));
+    Character.Satiety -= std::int64_t{hours} * (2 + services().randomBelow(3));
 }
 
 void TForm3::SpeedButton1Click() {

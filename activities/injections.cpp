@@ -47,7 +47,7 @@ void TForm9::SpeedButton2Click() {
     MediaPlayer1.play();
     const int strength = ui_->TrackBar1->value();
     Character.Money -= strength;
-    Character.Health += 2 * strength;
+    Character.Health += 2 * std::int64_t{strength};
     if (Character.Health > 100)
         Character.Health = 100;
     applyInjectionRule();

@@ -12,7 +12,7 @@ struct HandleDeleter {
 using Handle = std::unique_ptr<void, HandleDeleter>;
 
 // Far beyond any picture of the game; a header claiming more is damaged.
-constexpr qint64 MaxPixels = 4096 * 4096;
+constexpr qint64 MaxPixels = qint64{4096} * 4096;
 
 void report(QString *problem, const QString &text) {
     if (problem)

@@ -29,7 +29,7 @@ void hideScreen(QWidget *screen) {
 }
 
 QString programTitle(const QString &executablePath) {
-    const QString base = QFileInfo(executablePath).completeBaseName();
+    QString base = QFileInfo(executablePath).completeBaseName();
     if (base.isEmpty())
         return base;
     return base.left(1) + base.mid(1).toLower();

@@ -112,7 +112,7 @@ QByteArray encodeBmp(const QImage &opaque) {
     const quint32 headerBytes = 14 + 40;
 
     QByteArray bytes;
-    bytes.reserve(static_cast<qsizetype>(headerBytes + pixelBytes));
+    bytes.reserve(qsizetype{headerBytes} + pixelBytes);
     bytes.append("BM", 2);
     putLittleEndian<quint32>(bytes, headerBytes + pixelBytes);
     putLittleEndian<quint32>(bytes, 0);
@@ -132,8 +132,9 @@ QByteArray encodeBmp(const QImage &opaque) {
     for (int y = rgb.height() - 1; y >= 0; --y) {
         const uchar *row = rgb.constScanLine(y);
         for (int x = 0; x < rgb.width(); ++x) {
-            const char bgr[3] = {static_cast<char>(row[x * 3 + 2]),
-                                 static_cast<char>(row[x * 3 + 1]), static_cast<char>(row[x * 3])};
+            const uchar *pixel = row + 3 * std::ptrdiff_t{x};
+            const char bgr[3] = {static_cast<char>(pixel[2]), static_cast<char>(pixel[1]),
+                                 static_cast<char>(pixel[0])};
             bytes.append(bgr, 3);
         }
         bytes.append(rowBytes - rgb.width() * 3, '\0');

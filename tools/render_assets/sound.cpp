@@ -426,11 +426,8 @@ void playVoice(const Voice &voice, double start, std::uint32_t seed, std::vector
         double sample = 0;
         if (voice.wave == Wave::Noise) {
             // With a frequency, noise is held between fresh values: a coarse, crunchy grain.
-            if (!voice.frequency) {
+            if (!voice.frequency || phase + step >= 1.0)
                 held = noise.next();
-            } else if (phase + step >= 1.0) {
-                held = noise.next();
-            }
             sample = held;
         } else {
             sample = oscillate(voice.wave, phase, step, voice.duty);
@@ -491,7 +488,7 @@ QByteArray encodeWave(const std::vector<double> &mix, double peak, const std::st
 
     const auto dataBytes = static_cast<quint32>(mix.size() * 2);
     QByteArray bytes;
-    bytes.reserve(static_cast<qsizetype>(44 + dataBytes));
+    bytes.reserve(qsizetype{44} + dataBytes);
     const auto put32 = [&bytes](quint32 value) {
         char raw[4];
         qToLittleEndian(value, raw);
