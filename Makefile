@@ -11,8 +11,12 @@ PREFIX ?= $(HOME)/.local
 run: build
 	@$(GAME)
 
+# The whole suite, then once more under AddressSanitizer and UndefinedBehaviorSanitizer.
 test: build
 	ctest --preset $(PRESET) --parallel 2
+ifeq ($(PRESET),default)
+	$(MAKE) --no-print-directory test PRESET=asan
+endif
 
 build: deps
 	@test -f $(BUILD)/build.ninja || cmake --preset $(PRESET)
