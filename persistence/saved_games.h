@@ -1,0 +1,31 @@
+#pragma once
+
+#include "core/character_state.h"
+#include "persistence/save_codec.h"
+
+#include <QString>
+#include <functional>
+
+// The 17 saved fields of the record, in the file's order.
+SavedValues savedValues(const CharacterState &state);
+void restoreSavedValues(CharacterState &state, const SavedValues &values);
+
+QString stagingPath(const QString &folder);
+// The file a typed save name stands for: "\" and "/" both separate folders. Empty when the
+// name would lead out of the program folder.
+QString savePath(const QString &folder, const QString &name);
+
+// Saves through the staging file into the file a typed name stands for. An earlier file of
+// that name is replaced only by a complete new one. The shift is drawn only once the new
+// file can be written. Returns the message for the player, or nothing on success.
+QString saveGameFile(const QString &folder, const QString &name, const SavedValues &values,
+                     const std::function<int()> &drawShift);
+
+struct LoadResult {
+    QString problem; // the message for the player; empty on success
+    SavedValues values{};
+};
+
+// Decodes a saved game through the staging file. Only a load that read every value is a
+// success, so a failure leaves nothing half-loaded.
+LoadResult loadGameFile(const QString &folder, const QString &chosen);
