@@ -75,3 +75,70 @@ expect_exit() {
     GAME_PID=
     ((got == status)) || fail "the game ended with status $got, expected $status"
 }
+
+# The values of a saved game as the game writes them: 18 lines with CR LF, the first the
+# shift less one, the others raised by the shift.
+values() {
+    python3 - "$1" <<'PY'
+import sys
+data = open(sys.argv[1], "rb").read()
+lines = data.split(b"\r\n")
+assert len(lines) == 19 and lines[-1] == b"", f"not 18 lines with CR LF: {data!r}"
+shift = int(lines[0]) + 1
+assert 1 <= shift <= 15, f"shift {shift}"
+print(" ".join(str(int(bytes((b - shift) % 256 for b in line))) for line in lines[1:18]))
+PY
+}
+
+# The menu's title at x, then its item in the given row; needs $main and $menu.
+menu_item() {
+    click_in "$main" "$1" $((menu / 2))
+    sleep 0.3
+    click_in "$main" $(($1 + 40)) $((menu + 10 + 22 * ($2 - 1)))
+}
+
+# Writes a saved game holding the given 17 values, shifted by 1.
+write_save() {
+    local path=$1
+    shift
+    python3 - "$path" "$@" <<'PY'
+import sys
+lines = [b"0"] + [bytes(b + 1 for b in v.encode()) for v in sys.argv[2:]]
+open(sys.argv[1], "wb").write(b"".join(line + b"\r\n" for line in lines))
+PY
+}
+
+# Loads a saved game from the game folder through "Файл" → "Загрузить игру".
+load_save() {
+    menu_item 20 2
+    local dialog
+    dialog=$(wait_window "Открыть" "[0-9]*x[0-9]*" 5) || fail "no open-file dialog"
+    sleep 0.5
+    xdotool type --delay 20 "$1"
+    xdotool key Return
+    for _ in $(seq 50); do
+        window_shown "Открыть" || break
+        sleep 0.1
+    done
+    window_shown "Открыть" && fail "the open-file dialog stayed open"
+}
+
+# Saves under the given name through "Файл" → "Сохранить игру"; needs $FOLDER, the game's folder.
+save_as() {
+    menu_item 20 1 # "Файл" → "Сохранить игру"
+    local screen
+    screen=$(wait_window "Сохранить" "260x110" 5) || fail "no save screen"
+    window_shown "Скиталия" || fail "the main window went away beside the save screen"
+    click_in "$screen" 130 47 # the name field
+    xdotool key ctrl+a
+    xdotool type --delay 20 "$1"
+    screenshot "$screen" "e2e-save-$1"
+    click_in "$screen" 80 86 # "OK"
+    for _ in $(seq 50); do
+        window_shown "Сохранить" || break
+        sleep 0.1
+    done
+    window_shown "Сохранить" && fail "the save screen stayed after OK"
+    [[ -f "$FOLDER/$1.sav" ]] || fail "no $1.sav in the game folder"
+    [[ -f "$FOLDER/prox.dat" && ! -s "$FOLDER/prox.dat" ]] || fail "prox.dat not left empty"
+}
