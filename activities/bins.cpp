@@ -4,6 +4,7 @@
 #include "core/character_state.h"
 #include "shell/game_screens.h"
 #include "shell/main_window.h"
+#include "shell/pictures.h"
 #include "shell/screen_setup.h"
 #include "shell/services.h"
 #include "ui_bin_find.h"
@@ -14,7 +15,7 @@ TForm4::TForm4(QWidget *parent)
     , ui_(std::make_unique<Ui::TForm4>()) {
     ui_->setupUi(this);
     makeDialogScreen(this, QStringLiteral("Урны"), QSize(447, 254));
-    ui_->Image1->setPixmap(QPixmap(QStringLiteral(":/pictures/bins.png")));
+    ui_->Image1->setPixmap(builtInPicture(QStringLiteral("bins")));
     connect(ui_->Button1, &QPushButton::clicked, this, &TForm4::Button1Click);
     connect(ui_->Button2, &QPushButton::clicked, this, &TForm4::Button2Click);
     connect(ui_->Button3, &QPushButton::clicked, this, &TForm4::Button3Click);

@@ -3,6 +3,7 @@
 #include "core/character_state.h"
 #include "shell/game_screens.h"
 #include "shell/main_window.h"
+#include "shell/pictures.h"
 #include "shell/screen_setup.h"
 #include "shell/services.h"
 #include "ui_slot_machine.h"
@@ -66,11 +67,11 @@ TForm11::TForm11(QWidget *parent)
     , emptyReel_(emptyReelPicture()) {
     ui_->setupUi(this);
     makeDialogScreen(this, QStringLiteral("Игровой автомат \"Крутифрукт\""), QSize(320, 290));
-    ui_->Image1->setPixmap(QPixmap(QStringLiteral(":/pictures/reel_cherries.png")));
-    ui_->Image2->setPixmap(QPixmap(QStringLiteral(":/pictures/reel_apple.png")));
-    ui_->Image3->setPixmap(QPixmap(QStringLiteral(":/pictures/reel_banana.png")));
-    ui_->Image4->setPixmap(QPixmap(QStringLiteral(":/pictures/reel_seven.png")));
-    ui_->Image5->setPixmap(QPixmap(QStringLiteral(":/pictures/reel_dollar.png")));
+    ui_->Image1->setPixmap(builtInPicture(QStringLiteral("reel_cherries")));
+    ui_->Image2->setPixmap(builtInPicture(QStringLiteral("reel_apple")));
+    ui_->Image3->setPixmap(builtInPicture(QStringLiteral("reel_banana")));
+    ui_->Image4->setPixmap(builtInPicture(QStringLiteral("reel_seven")));
+    ui_->Image5->setPixmap(builtInPicture(QStringLiteral("reel_dollar")));
     Timer1.setInterval(15);
     Timer1.setTimerType(Qt::PreciseTimer);
     connect(&Timer1, &QTimer::timeout, this, &TForm11::Timer1Timer);
@@ -107,8 +108,9 @@ void TForm11::Button1Click() {
 // The picture is read afresh on every tick, so a symbol file changed during play shows at
 // once.
 void TForm11::showSymbol(QLabel *reel, int symbol) {
-    const QImage picture(appFile(Character, QStringLiteral("fr") + QString::number(symbol) +
-                                                QStringLiteral(".bmp")));
+    const QImage picture = readPicture(
+        appFile(Character, QStringLiteral("fr") + QString::number(symbol) + QStringLiteral(".bmp")),
+        "bmp");
     reel->setPixmap(picture.isNull() ? emptyReel_ : QPixmap::fromImage(picture));
 }
 

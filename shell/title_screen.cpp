@@ -3,6 +3,7 @@
 #include "core/character_state.h"
 #include "shell/game_screens.h"
 #include "shell/main_window.h"
+#include "shell/pictures.h"
 #include "shell/screen_setup.h"
 #include "shell/services.h"
 #include "ui_title_screen.h"
@@ -16,7 +17,7 @@ TForm1::TForm1(QWidget *parent)
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
     setFixedSize(176, 230);
     setBackground(this, palette().color(QPalette::WindowText));
-    ui_->Image2->setPixmap(QPixmap(QStringLiteral(":/pictures/title.png")));
+    ui_->Image2->setPixmap(builtInPicture(QStringLiteral("title")));
     // The narrow face keeps both lines inside the 176-pixel window.
     QFont narrow(QStringLiteral("DejaVu Sans"));
     narrow.setStretch(QFont::Condensed);

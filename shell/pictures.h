@@ -1,0 +1,12 @@
+#pragma once
+
+#include <QImage>
+#include <QPixmap>
+#include <QString>
+
+// Reads a picture whose format is known. Letting Qt guess would load every image plugin it
+// has (SVG among them) on the first read, which start-up cannot afford.
+QImage readPicture(const QString &path, const char *format);
+
+// One of the pictures compiled into the game: ":/pictures/<name>.png".
+QPixmap builtInPicture(const QString &name);
