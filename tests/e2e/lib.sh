@@ -62,6 +62,19 @@ screenshot() {
     import -window "$1" "$SHOTS/$2.png"
 }
 
+# Starts the game, clicks the title picture and waits for the main window; sets GAME_PID,
+# main (the window) and menu (the height of the menu bar above the 536 x 350 client area).
+start_game() {
+    "$1" &
+    GAME_PID=$!
+    local title size
+    title=$(wait_window "Скиталия" "176x230" 15) || fail "no title window"
+    click_in "$title" 80 100
+    main=$(wait_window "Скиталия" "536x[0-9]*" 5) || fail "no main window"
+    size=$(window_size "$main")
+    menu=$((${size#*x} - 350))
+}
+
 # Waits for the game to end and checks its exit status.
 expect_exit() {
     local status=$1 seconds=$2 waited=0

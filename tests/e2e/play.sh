@@ -6,13 +6,7 @@ SHOTS=$2
 source "$(dirname "$0")/lib.sh"
 start_xvfb
 
-"$GAME" &
-GAME_PID=$!
-title=$(wait_window "Скиталия" "176x230" 15) || fail "no title window"
-click_in "$title" 80 100
-main=$(wait_window "Скиталия" "536x[0-9]*" 5) || fail "no main window"
-size=$(window_size "$main")
-menu=$((${size#*x} - 350))
+start_game "$GAME"
 
 click_in "$main" 235 $((menu + 51)) # the "Промыслы" tab
 sleep 0.2

@@ -13,13 +13,7 @@ FOLDER=$(mktemp -d)
 trap 'stop_all; rm -rf "$FOLDER"' EXIT
 cp -r "$(dirname "$GAME")"/. "$FOLDER"
 
-"$FOLDER/$(basename "$GAME")" &
-GAME_PID=$!
-title=$(wait_window "Скиталия" "176x230" 15) || fail "no title window"
-click_in "$title" 80 100
-main=$(wait_window "Скиталия" "536x[0-9]*" 5) || fail "no main window"
-size=$(window_size "$main")
-menu=$((${size#*x} - 350)) # the menu bar sits above the 536 x 350 client area
+start_game "$FOLDER/$(basename "$GAME")"
 
 # An hour of begging, so that the saved game differs from a new one.
 click_in "$main" 235 $((menu + 51)) # the "Промыслы" tab

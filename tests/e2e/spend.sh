@@ -14,13 +14,7 @@ cp -r "$(dirname "$GAME")"/. "$FOLDER"
 #          documents goods (bottles..meat)  money bag health feces fatigue satiety
 write_save "$FOLDER/purse.sav" 0 0 0 0 0 0 0 0 0 0 0 100 2 100 0 0 100
 
-"$FOLDER/$(basename "$GAME")" &
-GAME_PID=$!
-title=$(wait_window "Скиталия" "176x230" 15) || fail "no title window"
-click_in "$title" 80 100
-main=$(wait_window "Скиталия" "536x[0-9]*" 5) || fail "no main window"
-size=$(window_size "$main")
-menu=$((${size#*x} - 350))
+start_game "$FOLDER/$(basename "$GAME")"
 load_save purse.sav
 
 click_in "$main" 235 $((menu + 51)) # the "Промыслы" tab
