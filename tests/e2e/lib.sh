@@ -62,6 +62,15 @@ screenshot() {
     import -window "$1" "$SHOTS/$2.png"
 }
 
+# A copy of the game's folder (the executable and its files) in FOLDER, removed at the end,
+# so that saved games do not litter the build; COPY is the executable in it.
+copy_game_folder() {
+    FOLDER=$(mktemp -d)
+    trap 'stop_all; rm -rf "$FOLDER"' EXIT
+    cp -r "$(dirname "$GAME")"/. "$FOLDER"
+    COPY="$FOLDER/$(basename "$GAME")"
+}
+
 # Starts the game, clicks the title picture and waits for the main window; sets GAME_PID,
 # main (the window) and menu (the height of the menu bar above the 536 x 350 client area).
 start_game() {

@@ -9,11 +9,9 @@ SHOTS=$2
 source "$(dirname "$0")/lib.sh"
 
 start_xvfb
-FOLDER=$(mktemp -d)
-trap 'stop_all; rm -rf "$FOLDER"' EXIT
-cp -r "$(dirname "$GAME")"/. "$FOLDER"
+copy_game_folder
 
-start_game "$FOLDER/$(basename "$GAME")"
+start_game "$COPY"
 
 # An hour of begging, so that the saved game differs from a new one.
 click_in "$main" 235 $((menu + 51)) # the "Промыслы" tab

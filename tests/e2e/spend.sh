@@ -8,13 +8,11 @@ SHOTS=$2
 source "$(dirname "$0")/lib.sh"
 
 start_xvfb
-FOLDER=$(mktemp -d)
-trap 'stop_all; rm -rf "$FOLDER"' EXIT
-cp -r "$(dirname "$GAME")"/. "$FOLDER"
+copy_game_folder
 #          documents goods (bottles..meat)  money bag health feces fatigue satiety
 write_save "$FOLDER/purse.sav" 0 0 0 0 0 0 0 0 0 0 0 100 2 100 0 0 100
 
-start_game "$FOLDER/$(basename "$GAME")"
+start_game "$COPY"
 load_save purse.sav
 
 click_in "$main" 235 $((menu + 51)) # the "Промыслы" tab
