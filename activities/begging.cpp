@@ -3,16 +3,21 @@
 #include "core/character_state.h"
 #include "shell/game_screens.h"
 #include "shell/main_window.h"
+#include "shell/pictures.h"
 #include "shell/screen_setup.h"
 #include "shell/services.h"
 #include "ui_begging.h"
+
+#include <QAbstractItemView>
 
 TForm3::TForm3(QWidget *parent)
     : QWidget(parent)
     , ui_(std::make_unique<Ui::TForm3>()) {
     ui_->setupUi(this);
     makeDialogScreen(this, QStringLiteral("Милостыня"), QSize(476, 317));
-    ui_->Image1->setPixmap(QPixmap(QStringLiteral(":/pictures/portrait.png")));
+    ui_->Image1->setPixmap(builtInPicture(QStringLiteral("portrait")));
+    // The drop-down list is Qt's own and comes unnamed to screen readers.
+    ui_->ComboBox1->view()->setAccessibleName(ui_->ComboBox1->accessibleName());
     connect(ui_->Button1, &QPushButton::clicked, this, &TForm3::Button1Click);
     connect(ui_->Button2, &QPushButton::clicked, this, &TForm3::Button2Click);
     connect(ui_->SpeedButton1, &QPushButton::clicked, this, &TForm3::SpeedButton1Click);

@@ -38,9 +38,13 @@ void TForm2::Button2Click() {
     hideScreen(this);
 }
 
+// The price label keeps a name for the time it is empty; Qt's labels tell screen readers
+// their name alone, so from then on the name is the price.
 void TForm9::TrackBar1Change() {
     applyInjectionRule();
-    ui_->Label3->setText(QString::number(ui_->TrackBar1->value()));
+    const QString price = QString::number(ui_->TrackBar1->value());
+    ui_->Label3->setText(price);
+    ui_->Label3->setAccessibleName(price);
 }
 
 void TForm9::SpeedButton2Click() {

@@ -7,6 +7,10 @@
 // that step brings it to the maximum.
 class QuantitySpinBox : public QAbstractSpinBox {
     Q_OBJECT
+    // Screen readers read the quantity and its bounds through these.
+    Q_PROPERTY(int value READ value NOTIFY valueChanged)
+    Q_PROPERTY(int minimum READ minimum CONSTANT)
+    Q_PROPERTY(int maximum READ maximum)
 public:
     explicit QuantitySpinBox(QWidget *parent = nullptr);
 

@@ -4,6 +4,7 @@
 #include "core/vital_monitor.h"
 #include "shell/game_screens.h"
 #include "shell/jpeg_picture.h"
+#include "shell/pictures.h"
 #include "shell/screen_setup.h"
 #include "shell/services.h"
 #include "shell/title_screen.h"
@@ -12,16 +13,12 @@
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QLayout>
+#include <QScrollBar>
 #include <QTabBar>
 
 namespace {
 
 const QColor MainBackground(193, 230, 196);
-
-QPixmap picture(const char16_t *name) {
-    return QPixmap(QStringLiteral(":/pictures/") + QString::fromUtf16(name) +
-                   QStringLiteral(".png"));
-}
 
 // Trays that speak StatusNotifier (Plasma, AppIndicator) never report a double-click.
 bool trayReportsOnlyActivation() {
@@ -37,7 +34,7 @@ TForm2::TForm2(QWidget *parent)
     , ui_(std::make_unique<Ui::TForm2>()) {
     ui_->setupUi(this);
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
-    setWindowIcon(picture(u"icon"));
+    setWindowIcon(builtInPicture(QStringLiteral("icon")));
     setBackground(this, MainBackground);
     QFont font = this->font();
     font.setPixelSize(11);
@@ -52,20 +49,26 @@ TForm2::TForm2(QWidget *parent)
         " margin-right: 1px; font-size: 11px; }"
         "QTabBar::tab:selected { background: #c4c0b6; border-style: inset; }"));
 
-    ui_->Image6->setPixmap(picture(u"goods"));
-    ui_->Image1->setPixmap(picture(u"character"));
-    ui_->Image4->setPixmap(picture(u"slots"));
-    ui_->Image3->setPixmap(picture(u"keys"));
-    ui_->Image5->setPixmap(picture(u"housing"));
-    ui_->Button1->setPicture(picture(u"food"));
-    ui_->Button2->setPicture(picture(u"injection"));
-    ui_->Button3->setPicture(picture(u"sleep"));
-    ui_->SpeedButton3->setPicture(picture(u"toilet"));
-    ui_->Button4->setPicture(picture(u"beg"));
-    ui_->Button5->setPicture(picture(u"rummage"));
-    ui_->Button6->setPicture(picture(u"market"));
-    ui_->BitBtn1->setPicture(picture(u"recycle"));
+    ui_->Image6->setPixmap(builtInPicture(QStringLiteral("goods")));
+    ui_->Image1->setPixmap(builtInPicture(QStringLiteral("character")));
+    ui_->Image4->setPixmap(builtInPicture(QStringLiteral("slots")));
+    ui_->Image3->setPixmap(builtInPicture(QStringLiteral("keys")));
+    ui_->Image5->setPixmap(builtInPicture(QStringLiteral("housing")));
+    ui_->Button1->setPicture(builtInPicture(QStringLiteral("food")));
+    ui_->Button2->setPicture(builtInPicture(QStringLiteral("injection")));
+    ui_->Button3->setPicture(builtInPicture(QStringLiteral("sleep")));
+    ui_->SpeedButton3->setPicture(builtInPicture(QStringLiteral("toilet")));
+    ui_->Button4->setPicture(builtInPicture(QStringLiteral("beg")));
+    ui_->Button5->setPicture(builtInPicture(QStringLiteral("rummage")));
+    ui_->Button6->setPicture(builtInPicture(QStringLiteral("market")));
+    ui_->BitBtn1->setPicture(builtInPicture(QStringLiteral("recycle")));
     fillNeutralTexts();
+    // Qt leaves the scroll bars of the text pages unnamed; screen readers announce them too.
+    for (QAbstractScrollArea *view : std::initializer_list<QAbstractScrollArea *>{
+             ui_->WebBrowser1, ui_->Memo1, ui_->Memo2, ui_->Memo3}) {
+        view->verticalScrollBar()->setAccessibleName(QStringLiteral("Вертикальная прокрутка"));
+        view->horizontalScrollBar()->setAccessibleName(QStringLiteral("Горизонтальная прокрутка"));
+    }
 
     connect(ui_->PageControl1, &QTabWidget::currentChanged, this, &TForm2::PageControl1Change);
     connect(ui_->SpeedButton1, &QToolButton::clicked, this, &TForm2::SpeedButton1Click);
