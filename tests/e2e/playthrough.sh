@@ -8,14 +8,11 @@ HERE=$(cd "$(dirname "$0")" && pwd)
 source "$HERE/lib.sh"
 start_xvfb
 
-# The game plays from a copy of its folder, so its saved games stay out of the build.
-WORK=$(mktemp -d)
-trap 'stop_all; rm -rf "$WORK"' EXIT
-cp -a "$(dirname "$GAME")/." "$WORK/" || fail "cannot copy the game folder"
+copy_game_folder
 
 export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 QT_ACCESSIBILITY=1
 # A fresh session bus of its own; the accessibility bus is started on it when first asked.
 # The buses need no display, and kept off it they do not complain when the X server stops
 # first. Debian's pyatspi belongs to the system Python, whatever python3 comes first.
 env -u DISPLAY dbus-run-session -- env DISPLAY="$DISPLAY" \
-    /usr/bin/python3 "$HERE/playthrough.py" "$WORK/$(basename "$GAME")" "$SHOTS"
+    /usr/bin/python3 "$HERE/playthrough.py" "$COPY" "$SHOTS"
