@@ -17,6 +17,11 @@ start_xvfb() {
     [[ -s "$fdfile" ]] || fail "Xvfb did not start"
     export DISPLAY=":$(head -n1 "$fdfile")"
     rm -f "$fdfile"
+    for _ in $(seq 100); do
+        xdpyinfo >/dev/null 2>&1 && break
+        sleep 0.05
+    done
+    xdpyinfo >/dev/null 2>&1 || fail "Xvfb on $DISPLAY does not answer"
     trap 'stop_all' EXIT
 }
 
