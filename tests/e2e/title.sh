@@ -34,7 +34,7 @@ cp -r "$(dirname "$GAME")"/. "$copy"
 rm "$copy/6.wav"
 "$copy/$(basename "$GAME")" 2>"$copy/stderr" &
 GAME_PID=$!
-box=$(wait_window "skitalia" "[0-9]*x[0-9]*" 15) || fail "no error box for the missing sound"
+box=$(wait_window "skitalia" "[0-9]*x[0-9]*" 15) || { cat "$copy/stderr" >&2; fail "no error box for the missing sound"; }
 grep -q "6.wav" "$copy/stderr" || fail "the message does not name the file"
 window_shown "Скиталия" && fail "a game screen was shown despite the missing sound"
 screenshot "$box" missing-sound
