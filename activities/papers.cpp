@@ -8,9 +8,12 @@ constexpr int CitizenshipPrice = 2000;
 constexpr int PassportPrice = 3000;
 constexpr int RoomPrice = 50000;
 
-// The order of the documents is kept by the tick's enabled flags, not here.
+// The order of the documents is kept by the tick's enabled flags, not here. A second click
+// before the tick disables the button finds the paper held and buys nothing.
 bool buy(SoundSlot &click, SaturatingInt &document, int price) {
     click.play();
+    if (document == DocumentHeld)
+        return false;
     if (Character.Money < price) {
         services().notice(QStringLiteral("Недостаточно денег!"));
         return false;

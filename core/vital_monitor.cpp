@@ -35,8 +35,14 @@ VitalDisplay vitalDisplay(const CharacterState &s) {
     return d;
 }
 
+bool mainWindowShown() {
+    return Form2->isVisible() && !Form2->isMinimized();
+}
+
 void deathTransition() {
-    showScreen(Form10);
+    // Shown once: raising it on every tick would take the focus from any other window.
+    if (!Form10->isVisible())
+        showScreen(Form10);
     hideScreen(Form2);
     Form2->MediaPlayer3.play();
 }
@@ -48,7 +54,7 @@ void applyVitalLimits() {
         deathTransition();
     if (Character.Satiety < 0)
         deathTransition();
-    if (Character.Feces >= 100 && Form2->isVisible()) {
+    if (Character.Feces >= 100 && mainWindowShown()) {
         // The record is settled before the box opens: ticks run on while it waits.
         Character.Feces = 0;
         Character.Health -= 35;

@@ -27,5 +27,8 @@ VitalDisplay vitalDisplay(const CharacterState &state);
 // death, the toilet accident while the main window is shown, death again.
 void applyVitalLimits();
 
+// The main window as the player sees it: a minimised one counts as hidden.
+bool mainWindowShown();
+
 // Shows the death screen, hides the main window and plays the death sound.
 void deathTransition();

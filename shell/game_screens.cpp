@@ -12,7 +12,10 @@
 #include "persistence/save_screen.h"
 #include "shell/game_end.h"
 #include "shell/main_window.h"
+#include "shell/pictures.h"
 #include "shell/title_screen.h"
+
+#include <QGuiApplication>
 
 TForm1 *Form1 = nullptr;
 TForm2 *Form2 = nullptr;
@@ -42,6 +45,8 @@ template <typename Screen> void destroy(Screen *&global) {
 } // namespace
 
 void createGameScreens() {
+    // Every screen, box and dialog carries the game's icon, in the taskbar too.
+    QGuiApplication::setWindowIcon(builtInPicture(QStringLiteral("icon")));
     try {
         create(Form1);
         create(Form2);

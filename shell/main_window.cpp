@@ -92,7 +92,9 @@ TForm2::TForm2(QWidget *parent)
     connect(ui_->N2, &QAction::triggered, this, &TForm2::N2Click);
     connect(ui_->N3, &QAction::triggered, this, &TForm2::N3Click);
     connect(&VrTrayIcon1, &QSystemTrayIcon::activated, this, &TForm2::trayActivated);
-    connect(&Timer1, &QTimer::timeout, this, &TForm2::Timer1Timer);
+    // Qt never re-enters a timer whose timeout is still running, so a box opened inside the
+    // timeout would stop every tick until it closes; a queued call leaves the timer free.
+    connect(&Timer1, &QTimer::timeout, this, &TForm2::Timer1Timer, Qt::QueuedConnection);
 
     refuseWindowClose(this);
     centreOnScreen(this);
@@ -117,8 +119,8 @@ void TForm2::FormCreate() {
 
     VrTrayIcon1.setIcon(windowIcon());
     VrTrayIcon1.setToolTip(QStringLiteral("Скиталия"));
-    if (QSystemTrayIcon::isSystemTrayAvailable())
-        VrTrayIcon1.show();
+    // Shown even before a tray exists: Qt docks the icon when a tray appears later.
+    VrTrayIcon1.show();
     Timer1.start(150);
 }
 

@@ -19,6 +19,9 @@ Services *installServices(Services *services) {
 }
 
 void showScreen(QWidget *screen) {
+    // A minimised screen is not shown to the player, so showing it restores it.
+    if (screen->isMinimized())
+        screen->setWindowState(screen->windowState() & ~Qt::WindowMinimized);
     screen->show();
     screen->raise();
     screen->activateWindow();

@@ -1,3 +1,4 @@
+#include "activities/bins.h"
 #include "core/character_state.h"
 #include "core/death_screen.h"
 #include "game_fixture.h"
@@ -6,7 +7,12 @@
 #include "ui_death_screen.h"
 #include "ui_main_window.h"
 
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
 namespace {
 
@@ -16,6 +22,17 @@ const QString AccidentBox =
 bool dead() {
     return Form10->isVisible() && Form2->isHidden();
 }
+
+// Counts how often a window is raised.
+class RaiseCounter : public QObject {
+public:
+    int raised = 0;
+    bool eventFilter(QObject *watched, QEvent *event) override {
+        if (event->type() == QEvent::ZOrderChange)
+            ++raised;
+        return QObject::eventFilter(watched, event);
+    }
+};
 
 } // namespace
 
@@ -32,6 +49,10 @@ private Q_SLOTS:
     void zeroIsAliveAndBelowZeroKills();
     void accidentThatTakesHealthBelowZeroKillsOnALaterTick();
     void tickDuringTheAccidentBoxCanKillButNotRepeatTheAccident();
+    void realTicksRunBehindARealBox_data();
+    void realTicksRunBehindARealBox();
+    void deathScreenIsShownOnceAndLeavesTheFocusAlone();
+    void minimisedMainWindowGetsNoAccidentUntilBroughtBack();
     void noAccidentWhileTheMainWindowIsHidden();
     void afterDeathTheTrayShowsTheMainWindowForOneTickAtMost();
     void deathSoundRepeatsWhileTheConditionHolds();
@@ -132,6 +153,83 @@ void TestVitalMonitor::tickDuringTheAccidentBoxCanKillButNotRepeatTheAccident() 
     QCOMPARE(Character.Feces, 0);
 }
 
+void TestVitalMonitor::realTicksRunBehindARealBox_data() {
+    QTest::addColumn<bool>("fromTheTick");
+    QTest::newRow("the accident's box, opened by the tick") << true;
+    QTest::newRow("a notice, opened by a click") << false;
+}
+
+// Health drops below zero while a box waits for the player: the running 150 ms timer must
+// show the death screen behind it.
+void TestVitalMonitor::realTicksRunBehindARealBox() {
+    QFETCH(bool, fromTheTick);
+    game.services.realBoxes = true;
+    bool diedBehindTheBox = false;
+    bool closed = false;
+    QElapsedTimer open;
+    QTimer player;
+    connect(&player, &QTimer::timeout, [&] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        if (!open.isValid())
+            open.start();
+        if (!fromTheTick)
+            Character.Health = -1;
+        diedBehindTheBox = dead();
+        if (diedBehindTheBox || open.elapsed() > 2000) {
+            box->button(QMessageBox::Ok)->click();
+            closed = true;
+        }
+    });
+    player.start(20);
+
+    Form2->Timer1.start();
+    if (fromTheTick) {
+        Character.Health = 20; // the accident's -35 leaves -15
+        Character.Feces = 100;
+    } else {
+        Form2->ui().PageControl1->setCurrentIndex(4);
+        QTest::mouseClick(Form2->ui().Button8, Qt::LeftButton); // no money
+    }
+    QTRY_VERIFY_WITH_TIMEOUT(closed, 5000);
+    QVERIFY2(diedBehindTheBox, "no tick ran while the box was open");
+    QVERIFY(dead());
+    QCOMPARE(game.services.boxes().size(), 1);
+}
+
+void TestVitalMonitor::deathScreenIsShownOnceAndLeavesTheFocusAlone() {
+    Character.Fatigue = 100;
+    tick();
+    QVERIFY(dead());
+    RaiseCounter counter;
+    Form10->installEventFilter(&counter);
+    // An activity screen left open beside the death screen keeps the focus it is given.
+    Form4->show();
+    Form4->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(Form4));
+    for (int i = 0; i < 3; ++i) {
+        tick();
+        QCoreApplication::processEvents();
+    }
+    QCOMPARE(QApplication::activeWindow(), Form4);
+    QCOMPARE(counter.raised, 0);
+    QVERIFY(dead());
+    QCOMPARE(game.services.sounds().count(QStringLiteral("7.wav")), 4);
+}
+
+void TestVitalMonitor::minimisedMainWindowGetsNoAccidentUntilBroughtBack() {
+    Character.Feces = 100;
+    Form2->showMinimized();
+    tick();
+    QVERIFY(game.services.events.isEmpty());
+    QCOMPARE(Character.Feces, 100);
+    Form2->VrTrayIcon1DblClick();
+    QVERIFY(Form2->isVisible() && !Form2->isMinimized());
+    tick();
+    QCOMPARE(game.services.boxes(), QStringList{AccidentBox});
+}
+
 void TestVitalMonitor::noAccidentWhileTheMainWindowIsHidden() {
     Character.Feces = 120;
     Form2->hide();
@@ -181,6 +279,11 @@ void TestVitalMonitor::purchaseButtonsFollowTheDocumentOrder() {
     Character.RoomState = DocumentHeld;
     tick();
     QCOMPARE(flags(), QList<bool>({false, false, false}));
+    // The room asks for the passport alone, as a loaded game may hold it without citizenship.
+    Character.CitizenshipState = 0;
+    Character.RoomState = 0;
+    tick();
+    QCOMPARE(flags(), QList<bool>({true, false, true}));
     // Any value but 2 counts as not held.
     Character.CitizenshipState = 1;
     Character.PassportState = 1;

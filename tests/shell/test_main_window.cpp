@@ -2,9 +2,11 @@
 #include "game_fixture.h"
 #include "shell/game_screens.h"
 #include "shell/main_window.h"
+#include "shell/pictures.h"
 #include "ui_main_window.h"
 
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QTest>
 
 namespace {
@@ -54,6 +56,7 @@ private Q_SLOTS:
     void closeButtonClicksThenEndsAndExitEndsSilently();
     void hideAndComeBackKeepsPageAndTexts();
     void tickRunsEvery150Milliseconds();
+    void everyScreenCarriesTheGameIcon();
 
 private:
     GameFixture game;
@@ -201,7 +204,7 @@ void TestMainWindow::hideAndComeBackKeepsPageAndTexts() {
         QVERIFY(Form2->isVisible() && Form2->isMinimized());
 
     Form2->VrTrayIcon1DblClick();
-    QVERIFY(Form2->isVisible());
+    QVERIFY(Form2->isVisible() && !Form2->isMinimized());
     QCOMPARE(Form2->ui().PageControl1->currentIndex(), 4);
     QCOMPARE(Form2->ui().Label6->text(), QStringLiteral("77"));
 }
@@ -211,6 +214,19 @@ void TestMainWindow::tickRunsEvery150Milliseconds() {
     QCOMPARE(Form2->Timer1.interval(), 150);
     Character.Money = 4321;
     QTRY_COMPARE_WITH_TIMEOUT(Form2->ui().Label6->text(), QStringLiteral("4321"), 1000);
+}
+
+void TestMainWindow::everyScreenCarriesTheGameIcon() {
+    const QImage icon = builtInPicture(QStringLiteral("icon")).toImage();
+    QVERIFY(!icon.isNull());
+    const auto drawn = [&](const QWidget *window) {
+        return window->windowIcon().pixmap(icon.size()).toImage().convertToFormat(icon.format());
+    };
+    for (QWidget *screen : gameScreens())
+        QVERIFY2(drawn(screen) == icon, qPrintable(screen->objectName()));
+    // Boxes and the file dialog have no screen of their own to take it from.
+    QMessageBox box;
+    QVERIFY(drawn(&box) == icon);
 }
 
 QTEST_MAIN(TestMainWindow)

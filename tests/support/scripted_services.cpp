@@ -2,7 +2,18 @@
 
 #include "shell/sound_slot.h"
 
-#include <QCoreApplication>
+#include <QApplication>
+#include <QMessageBox>
+
+namespace {
+
+void openRealBox(const QString &caption, const QString &text) {
+    QMessageBox box(QMessageBox::NoIcon, caption, text, QMessageBox::Ok,
+                    QApplication::activeWindow());
+    box.exec();
+}
+
+} // namespace
 
 void ScriptedServices::script(std::initializer_list<Draw> draws) {
     draws_.insert(draws_.end(), draws.begin(), draws.end());
@@ -34,14 +45,20 @@ void ScriptedServices::record(const QString &event) {
 
 void ScriptedServices::messageBox(const QString &text, const QString &caption) {
     record(QStringLiteral("box %1: %2").arg(caption, text));
+    if (realBoxes)
+        openRealBox(caption, text);
 }
 
 void ScriptedServices::notice(const QString &text) {
     record(QStringLiteral("notice ") + text);
+    if (realBoxes)
+        openRealBox(QString(), text);
 }
 
 void ScriptedServices::errorBox(const QString &text) {
     record(QStringLiteral("error ") + text);
+    if (realBoxes)
+        openRealBox(QString(), text);
 }
 
 void ScriptedServices::playSound(SoundSlot &slot) {

@@ -30,6 +30,9 @@ public:
     std::uint32_t clockStart = 0;
     // Runs at each event after it is written down, as a box would let ticks run.
     std::function<void(const QString &event)> onEvent;
+    // Boxes become real modal boxes that wait for the test to close them, so the real
+    // timers tick behind them as they do behind a player's.
+    bool realBoxes = false;
 
     QStringList sounds() const;
     QStringList boxes() const;
