@@ -22,11 +22,12 @@ struct Run {
     int feces = 0;    // randomBelow(5)
     int health = 0;   // randomBelow(3)
     int satiety = 0;  // randomBelow(3)
+    int pace = 0;     // randomBelow(10 * hours): each step waits (pace + 1) * hours ms
 };
 
 void script(ScriptedServices &services, const Run &run) {
     for (int step = 0; step < 100; ++step)
-        services.script({{run.hours + 1, run.coins.value(step, 0)}, {10 * run.hours, 0}});
+        services.script({{run.hours + 1, run.coins.value(step, 0)}, {10 * run.hours, run.pace}});
     services.script({{3 * run.hours, run.extra},
                      {4, run.fatigue},
                      {5, run.feces},
@@ -72,6 +73,7 @@ private Q_SLOTS:
     void arrangementsAndWhatSurvivesGoingBack();
     void duringARunOnlyThePlaceListWorks();
     void mainWindowTicksDuringARun();
+    void eachStepWaitsItsDrawTimesTheHours();
     void waitCountsAcrossTheTickCounterWrapAround();
 
 private:
@@ -248,6 +250,29 @@ void TestBegging::mainWindowTicksDuringARun() {
     QVERIFY(Form10->isVisible());
     QVERIFY(Form3->isVisible()); // death does not close the begging screen
     QCOMPARE(shown(), Result);
+}
+
+void TestBegging::eachStepWaitsItsDrawTimesTheHours() {
+    // With d = 5 and V = 2, a wait of d, V, d + V, d * d, d * V * V or 10 * V ms per step
+    // falls outside the bounds below.
+    const int hours = 2;
+    const int draw = 5;
+    const std::uint32_t wait = draw * hours;
+    openAndChooseHours(hours);
+    QList<std::uint32_t> at{game.services.tickCount()};
+    const QMetaObject::Connection step =
+        connect(Form3->ui().ProgressBar1, &QProgressBar::valueChanged, this,
+                [&] { at << game.services.tickCount(); });
+    script(game.services, {hours, {}, 0, 0, 0, 0, 0, draw - 1});
+    Form3->ui().Button2->click();
+    disconnect(step);
+
+    QCOMPARE(at.size(), 101);
+    for (int i = 1; i < at.size(); ++i)
+        QVERIFY2(at[i] - at[i - 1] >= wait,
+                 qPrintable(QStringLiteral("step %1 took %2 ms").arg(i).arg(at[i] - at[i - 1])));
+    const std::uint32_t mean = (at.last() - at.first()) / 100;
+    QVERIFY2(mean < 2 * wait, qPrintable(QStringLiteral("%1 ms per step").arg(mean)));
 }
 
 void TestBegging::waitCountsAcrossTheTickCounterWrapAround() {

@@ -33,11 +33,14 @@ private Q_SLOTS:
     void init();
     void cleanup();
 
+    void openingShowsTheStockAndEnablesWhatCanBeEaten_data();
     void openingShowsTheStockAndEnablesWhatCanBeEaten();
     void eachFoodOncePerVisitAndPanelsStayStale();
     void satietyIsCappedAndMeatFillsUp();
     void injectionsCostTheirStrengthAndHealUpToAHundred();
     void injectionButtonFollowsTheMoney();
+    void openingAppliesTheMoneyRuleAgain_data();
+    void openingAppliesTheMoneyRuleAgain();
     void priceLabelIsEmptyUntilTheBarFirstMoves();
 
 private:
@@ -56,17 +59,32 @@ void TestCanteenAndInjections::cleanup() {
     game.finish();
 }
 
+void TestCanteenAndInjections::openingShowsTheStockAndEnablesWhatCanBeEaten_data() {
+    QTest::addColumn<int>("bread");
+    QTest::addColumn<int>("pasta");
+    QTest::addColumn<int>("meat");
+    QTest::addColumn<QList<bool>>("enabled");
+    // Each food meets 1, 0 and -2 once: only a stock above 0 can be eaten.
+    QTest::newRow("only bread") << 1 << 0 << -2 << QList<bool>({true, false, false});
+    QTest::newRow("only meat") << 0 << -2 << 1 << QList<bool>({false, false, true});
+    QTest::newRow("only pasta") << -2 << 1 << 0 << QList<bool>({false, true, false});
+}
+
 void TestCanteenAndInjections::openingShowsTheStockAndEnablesWhatCanBeEaten() {
-    Character.Bread = 1;
-    Character.Pasta = 0;
-    Character.Meat = -2;
+    QFETCH(int, bread);
+    QFETCH(int, pasta);
+    QFETCH(int, meat);
+    QFETCH(QList<bool>, enabled);
+    Character.Bread = bread;
+    Character.Pasta = pasta;
+    Character.Meat = meat;
     Form2->ui().Button1->click();
     QVERIFY(Form8->isVisible() && Form2->isHidden());
     QCOMPARE(game.services.sounds(), QStringList{"3.wav"});
-    QCOMPARE(canteen().Panel3->text(), QStringLiteral("Хлеб: 1"));
-    QCOMPARE(canteen().Panel4->text(), QStringLiteral("Макароны: 0"));
-    QCOMPARE(canteen().Panel8->text(), QStringLiteral("Мясо(кг): -2"));
-    QCOMPARE(eatButtons(), QList<bool>({true, false, false}));
+    QCOMPARE(canteen().Panel3->text(), QStringLiteral("Хлеб: %1").arg(bread));
+    QCOMPARE(canteen().Panel4->text(), QStringLiteral("Макароны: %1").arg(pasta));
+    QCOMPARE(canteen().Panel8->text(), QStringLiteral("Мясо(кг): %1").arg(meat));
+    QCOMPARE(eatButtons(), enabled);
     QCOMPARE(Character.Fatigue, 0); // opening is free
 
     QTest::mouseClick(canteen().SpeedButton1, Qt::LeftButton);
@@ -179,6 +197,30 @@ void TestCanteenAndInjections::injectionButtonFollowsTheMoney() {
     }
     QCOMPARE(injections().TrackBar1->minimum(), 1);
     QCOMPARE(injections().TrackBar1->maximum(), 20);
+}
+
+void TestCanteenAndInjections::openingAppliesTheMoneyRuleAgain_data() {
+    QTest::addColumn<int>("before");
+    QTest::addColumn<int>("after");
+    QTest::addColumn<bool>("enabledAfter");
+    // The strength is 5 on both visits; only the money changes between them.
+    QTest::newRow("spent elsewhere") << 10 << 4 << false;
+    QTest::newRow("earned elsewhere") << 4 << 10 << true;
+}
+
+void TestCanteenAndInjections::openingAppliesTheMoneyRuleAgain() {
+    QFETCH(int, before);
+    QFETCH(int, after);
+    QFETCH(bool, enabledAfter);
+    injections().TrackBar1->setValue(5);
+    Character.Money = before;
+    Form2->ui().Button2->click();
+    QCOMPARE(injections().SpeedButton2->isEnabled(), !enabledAfter);
+    QTest::mouseClick(injections().SpeedButton1, Qt::LeftButton);
+
+    Character.Money = after;
+    Form2->ui().Button2->click();
+    QCOMPARE(injections().SpeedButton2->isEnabled(), enabledAfter);
 }
 
 void TestCanteenAndInjections::priceLabelIsEmptyUntilTheBarFirstMoves() {

@@ -6,6 +6,7 @@
 #include "ui_main_window.h"
 
 #include <QTest>
+#include <array>
 
 namespace {
 
@@ -15,6 +16,27 @@ const QString GameOver =
 
 bool dead() {
     return Form10->isVisible();
+}
+
+// Papers by their place in the order of buying: citizenship, passport, room.
+QPushButton *paperButton(int paper) {
+    Ui::TForm2 &ui = Form2->ui();
+    return std::array{ui.Button8, ui.Button9, ui.Button10}.at(paper);
+}
+
+int paperState(int paper) {
+    return std::array<int, 3>{Character.CitizenshipState, Character.PassportState,
+                              Character.RoomState}
+        .at(paper);
+}
+
+// Holds the papers that come before this one, so that the tick enables its button.
+void holdPapersBefore(int paper) {
+    if (paper > 0)
+        Character.CitizenshipState = DocumentHeld;
+    if (paper > 1)
+        Character.PassportState = DocumentHeld;
+    Form2->ui().PageControl1->setCurrentIndex(4);
 }
 
 } // namespace
@@ -32,7 +54,10 @@ private Q_SLOTS:
     void toiletEmptiesTheBowelAndCostsALittle();
     void toiletCanKill_data();
     void toiletCanKill();
-    void citizenshipNeedsTheWholePrice();
+    void purchaseNeedsTheWholePrice_data();
+    void purchaseNeedsTheWholePrice();
+    void aPaperIsPaidOnce_data();
+    void aPaperIsPaidOnce();
     void documentsAreBoughtInOrderAndTheRoomEndsTheGame();
 
 private:
@@ -120,23 +145,59 @@ void TestSleepToiletPapers::toiletCanKill() {
     QVERIFY(dead());
 }
 
-void TestSleepToiletPapers::citizenshipNeedsTheWholePrice() {
-    Character.Money = 1999;
-    Form2->ui().Button8->click();
-    QCOMPARE(game.services.events, QStringList({"sound 3.wav", NotEnough}));
-    QCOMPARE(Character.CitizenshipState, 0);
-    QCOMPARE(Character.Money, 1999);
+void TestSleepToiletPapers::purchaseNeedsTheWholePrice_data() {
+    QTest::addColumn<int>("paper");
+    QTest::addColumn<int>("money");
+    QTest::addColumn<bool>("bought");
+    QTest::addColumn<QStringList>("events");
+    const QStringList refused = {"sound 3.wav", NotEnough};
+    QTest::newRow("citizenship 1999") << 0 << 1999 << false << refused;
+    QTest::newRow("citizenship 2000") << 0 << 2000 << true << QStringList{"sound 3.wav"};
+    QTest::newRow("passport -5") << 1 << -5 << false << refused;
+    QTest::newRow("passport 3000") << 1 << 3000 << true << QStringList{"sound 3.wav"};
+    QTest::newRow("room 49999") << 2 << 49999 << false << refused;
+    QTest::newRow("room 50000") << 2 << 50000 << true << QStringList({"sound 3.wav", GameOver});
+}
 
-    Character.Money = 2000;
-    Form2->ui().Button8->click();
-    QCOMPARE(Character.CitizenshipState, DocumentHeld);
-    QCOMPARE(Character.Money, 0);
-    QCOMPARE(game.services.boxes().size(), 1);
+void TestSleepToiletPapers::purchaseNeedsTheWholePrice() {
+    QFETCH(int, paper);
+    QFETCH(int, money);
+    QFETCH(bool, bought);
+    QFETCH(QStringList, events);
+    holdPapersBefore(paper);
+    Character.Money = money;
+    tick();
+    game.services.events.clear();
+    QTest::mouseClick(paperButton(paper), Qt::LeftButton);
+    QCOMPARE(game.services.events, events);
+    QCOMPARE(Character.Money, bought ? 0 : money);
+    QCOMPARE(paperState(paper), bought ? DocumentHeld : 0);
+}
 
-    Character.Money = -5;
-    Form2->ui().Button9->click();
-    QCOMPARE(game.services.boxes().last(), NotEnough);
-    QCOMPARE(Character.PassportState, 0);
+void TestSleepToiletPapers::aPaperIsPaidOnce_data() {
+    QTest::addColumn<int>("paper");
+    QTest::addColumn<int>("moneyLeft");
+    QTest::addColumn<QStringList>("events");
+    const QStringList twoClicks = {"sound 3.wav", "sound 3.wav"};
+    QTest::newRow("citizenship") << 0 << 98000 << twoClicks;
+    QTest::newRow("passport") << 1 << 97000 << twoClicks;
+    QTest::newRow("room") << 2 << 50000 << QStringList({"sound 3.wav", GameOver, "sound 3.wav"});
+}
+
+// A quick second click lands before the tick has disabled the button.
+void TestSleepToiletPapers::aPaperIsPaidOnce() {
+    QFETCH(int, paper);
+    QFETCH(int, moneyLeft);
+    QFETCH(QStringList, events);
+    holdPapersBefore(paper);
+    Character.Money = 100000;
+    tick();
+    game.services.events.clear();
+    QTest::mouseClick(paperButton(paper), Qt::LeftButton);
+    QTest::mouseClick(paperButton(paper), Qt::LeftButton);
+    QCOMPARE(Character.Money, moneyLeft);
+    QCOMPARE(paperState(paper), DocumentHeld);
+    QCOMPARE(game.services.events, events);
 }
 
 void TestSleepToiletPapers::documentsAreBoughtInOrderAndTheRoomEndsTheGame() {

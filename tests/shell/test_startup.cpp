@@ -4,9 +4,11 @@
 #include "shell/main_window.h"
 #include "shell/startup.h"
 #include "shell/title_screen.h"
+#include "ui_main_window.h"
 #include "ui_title_screen.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QGuiApplication>
 #include <QScreen>
@@ -22,6 +24,7 @@ private Q_SLOTS:
     void screensAreCreatedInOrderWithTheirClassesAndCaptions();
     void titleCreationRunsBeforeTheMainWindowExists();
     void startUpValuesHoldUntilTheTitleClick();
+    void mainWindowTicksBehindTheTitle();
     void clickOnTheTitlePictureStartsPlay();
     void clickOnTheTitleTextDoesNothing();
     void missingSoundStopsStartUpBeforeAnyScreenShows();
@@ -107,6 +110,26 @@ void TestStartup::startUpValuesHoldUntilTheTitleClick() {
     QCOMPARE(Character.BuyPrice, 0);
     QCOMPARE(Character.SellPrice, 0);
     QVERIFY(!game.services.events.contains(QStringLiteral("reseed")));
+}
+
+// The real timer, before any title click: each new amount of money reaches the hidden main
+// window at the next tick.
+void TestStartup::mainWindowTicksBehindTheTitle() {
+    createGameScreens();
+    Form1->show();
+    QElapsedTimer clock;
+    clock.start();
+    QList<qint64> shownAt;
+    for (int money = 1; money <= 5; ++money) {
+        Character.Money = money;
+        QVERIFY2(QTest::qWaitFor(
+                     [&] { return Form2->ui().Label6->text() == QString::number(money); }, 1000),
+                 qPrintable(QStringLiteral("%1 not shown").arg(money)));
+        shownAt << clock.elapsed();
+    }
+    QVERIFY(Form1->isVisible() && Form2->isHidden());
+    const qint64 interval = (shownAt.last() - shownAt.first()) / (shownAt.size() - 1);
+    QVERIFY2(interval >= 120 && interval < 250, qPrintable(QString::number(interval)));
 }
 
 void TestStartup::clickOnTheTitlePictureStartsPlay() {
