@@ -1,0 +1,125 @@
+#!/usr/bin/env bash
+# What the player hears, recorded from a private sound server while the real game plays: the
+# greeting at start-up, then silence; the click of a main-window button; eating at the
+# canteen; and the death sound starting again each time it ends for as long as he is dead.
+# Every stretch checked is printed with its RMS. Runs in a copy of the game folder; the
+# recording is kept beside the screenshots.
+set -uo pipefail
+GAME=$1
+SHOTS=$2
+source "$(dirname "$0")/lib.sh"
+
+start_xvfb
+start_sound_server
+copy_game_folder
+#          documents goods (bottles..meat)  money bag health feces fatigue satiety
+write_save "$FOLDER/bread.sav" 0 0 0 0 0 1 0 0 0 0 0 0 2 100 0 0 100
+write_save "$FOLDER/dead.sav" 0 0 0 0 0 0 0 0 0 0 0 0 2 -1 0 0 100
+
+length_of() {
+    LC_ALL=C soxi -D "$FOLDER/$1" || fail "no length for $1"
+}
+greeting=$(length_of 2.wav)
+click=$(length_of 3.wav)
+eating=$(length_of 4.wav)
+death=$(length_of 7.wav)
+
+# Seconds, added up with three decimals.
+add() {
+    awk -v a="$1" -v b="$2" 'BEGIN { printf "%.3f", a + b }'
+}
+
+sleep_until() {
+    local left
+    left=$(awk -v at="$1" -v now="$(recording_time)" 'BEGIN { printf "%.3f", at - now }')
+    [[ "$left" == -* ]] || sleep "$left"
+}
+
+# The stretches to judge once the recording is complete: "loud|quiet FROM LENGTH what".
+stretches=()
+judge_later() {
+    stretches+=("$1 $2 $3 $4")
+}
+
+# A sound reaches the recording some tens of milliseconds after its request; a sound is
+# looked for from its request until its length and this much later.
+LATE=0.4
+# Silence from the null sink is digital zero. The quietest sound, the click of 0.08 RMS over
+# its 50 ms, played in full still comes to about 0.025 over its window.
+QUIET=0.001
+LOUD=0.01
+
+mkdir -p "$SHOTS"
+start_recording "$SHOTS/e2e-sound.wav"
+
+launched=$(recording_time)
+"$COPY" &
+GAME_PID=$!
+title=$(wait_window "Скиталия" "176x230" 15) || fail "no title window"
+# The greeting is asked for while the title is created, so before it shows; the start-up
+# may hold the sound back a little more.
+greeting_over=$(add "$(add "$(recording_time)" "$greeting")" 1.0)
+judge_later loud "$launched" "$(add "$greeting_over" "-$launched")" "the greeting at start-up"
+judge_later quiet "$greeting_over" 1.500 "silence after the greeting"
+sleep_until "$(add "$greeting_over" 1.5)"
+
+click_in "$title" 80 100
+main=$(wait_window "Скиталия" "536x[0-9]*" 5) || fail "no main window"
+size=$(window_size "$main")
+menu=$((${size#*x} - 350))
+load_save bread.sav
+
+# The tab plays the greeting again; the canteen's button is pressed once it has ended.
+tab=$(recording_time)
+click_in "$main" 115 $((menu + 51)) # the "Жизнедеятельность" tab
+quiet_from=$(add "$(add "$tab" "$greeting")" "$LATE")
+sleep_until "$(add "$quiet_from" 1.0)"
+pressed=$(recording_time)
+click_in "$main" 98 $((menu + 99)) # "Пожрать"
+judge_later quiet "$quiet_from" "$(add "$pressed" "-$quiet_from")" "silence before the button"
+judge_later loud "$pressed" "$(add "$click" "$LATE")" "the click of \"Пожрать\""
+canteen=$(wait_window "Столовая" "330x220" 5) || fail "no canteen"
+# Nothing long follows the click: what was heard was the short click.
+quiet_from=$(add "$(add "$pressed" "$click")" "$LATE")
+judge_later quiet "$quiet_from" 1.000 "silence after the click"
+sleep_until "$(add "$quiet_from" 1.0)"
+
+ate=$(recording_time)
+click_in "$canteen" 235 40 # "Съесть буханку"
+judge_later loud "$ate" "$(add "$eating" "$LATE")" "eating a loaf"
+quiet_from=$(add "$(add "$ate" "$eating")" "$LATE")
+judge_later quiet "$quiet_from" 1.000 "silence after eating"
+sleep_until "$(add "$quiet_from" 1.0)"
+click_in "$canteen" 165 182 # "НАЗАД"
+main=$(wait_window "Скиталия" "536x[0-9]*" 5) || fail "no main window after the canteen"
+sleep 1
+
+# Health below zero: the next tick shows the death screen and the death sound, which starts
+# again whenever it has ended. Four of its lengths in windows of half a length: one play
+# would leave most of them silent.
+load_save dead.sav
+wait_window ".*" "443x310" 5 >/dev/null || fail "no death screen after loading a dead man"
+dead=$(recording_time)
+window=$(awk -v d="$death" 'BEGIN { printf "%.3f", d / 2 }')
+for i in $(seq 0 7); do
+    judge_later loud "$(awk -v d="$dead" -v w="$window" -v i="$i" 'BEGIN { printf "%.3f", d + i * w }')" \
+        "$window" "the death sound, window $((i + 1)) of 8"
+done
+sleep_until "$(awk -v d="$dead" -v w="$window" 'BEGIN { printf "%.3f", d + 8 * w + 0.3 }')"
+stop_recording
+
+failures=0
+for stretch in "${stretches[@]}"; do
+    read -r kind from length what <<<"$stretch"
+    value=$(rms "$RECORDING" "$from" "$length")
+    if awk -v v="$value" -v kind="$kind" -v loud="$LOUD" -v quiet="$QUIET" \
+        'BEGIN { exit !(kind == "loud" ? v > loud : v < quiet) }'; then
+        verdict=ok
+    else
+        verdict=WRONG
+        failures=$((failures + 1))
+    fi
+    printf '%-5s %7s s + %5s s  RMS %-9s %-5s %s\n' "$kind" "$from" "$length" "$value" "$verdict" "$what"
+done
+((failures == 0)) || fail "$failures of ${#stretches[@]} stretches sound wrong (loud above $LOUD, quiet below $QUIET)"
+echo "e2e sound: passed"
