@@ -77,7 +77,7 @@ QString readWav(const QString &path, WavSound &sound) {
 // handed over loses what the sound server has not played yet, the whole of a short click.
 class StreamPlayer : public SoundPlayer {
 public:
-    explicit StreamPlayer(WavSound sound)
+    explicit StreamPlayer(const WavSound &sound)
         : format_(sound.format)
         , lengthMs_(format_.durationForBytes(static_cast<qint32>(sound.samples.size())) / 1000) {
         const qsizetype tail = format_.bytesForDuration(TailMicroseconds);
@@ -129,7 +129,7 @@ void SoundSlot::bind(const QString &path) {
         throw StartupError(
             QStringLiteral("Не удаётся открыть звуковой файл «%1»: %2.").arg(path, problem));
     path_ = path;
-    player_ = std::make_unique<StreamPlayer>(std::move(sound));
+    player_ = std::make_unique<StreamPlayer>(sound);
 }
 
 void SoundSlot::play() {
