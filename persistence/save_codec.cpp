@@ -6,12 +6,21 @@ namespace {
 
 constexpr std::int64_t Limit = std::int64_t{1} << 31; // magnitude of the most negative value
 
+template <typename Phase> Phase afterLineEnd(unsigned char byte, Phase otherwise) {
+    if (byte == '\r')
+        return Phase::AfterCr;
+    return byte == '\n' ? Phase::Blanks : otherwise;
+}
+
 } // namespace
 
 bool ValueReader::take(unsigned char byte) {
     if (failed_)
         return false;
+    if (phase_ == Phase::AfterCr)
+        phase_ = Phase::Blanks;
     switch (phase_) {
+    case Phase::AfterCr:
     case Phase::Blanks:
         if (byte <= 32)
             return true;
@@ -28,13 +37,12 @@ bool ValueReader::take(unsigned char byte) {
         if (byte <= 32) {
             if (!finishNumber())
                 return false;
-            phase_ = byte == '\n' ? Phase::Blanks : Phase::RestOfLine;
+            phase_ = afterLineEnd(byte, Phase::RestOfLine);
             return true;
         }
         break;
     case Phase::RestOfLine:
-        if (byte == '\n')
-            phase_ = Phase::Blanks;
+        phase_ = afterLineEnd(byte, Phase::RestOfLine);
         return true;
     }
     if (byte < '0' || byte > '9') {
@@ -71,16 +79,19 @@ bool ValueReader::finishNumber() {
     return true;
 }
 
-LineShifter::LineShifter(std::int64_t amount)
-    : amount_(static_cast<unsigned char>(((amount % 256) + 256) % 256)) {}
+LineShifter::LineShifter(std::int64_t amount, bool afterCr)
+    : phase_(afterCr ? Phase::AfterCr : Phase::LineStart)
+    , amount_(static_cast<unsigned char>(((amount % 256) + 256) % 256)) {}
 
 void LineShifter::feed(std::string_view bytes, std::string &out) {
     for (const char c : bytes) {
         const auto byte = static_cast<unsigned char>(c);
         if (phase_ == Phase::AfterCr) {
+            phase_ = Phase::LineStart;
             if (byte == '\n')
-                phase_ = Phase::LineStart;
-        } else if (byte == '\n') {
+                continue;
+        }
+        if (byte == '\n') {
             out += "\r\n";
             phase_ = Phase::LineStart;
         } else if (byte == '\r') {
@@ -108,7 +119,7 @@ bool SavedGameDecoder::feed(std::string_view bytes, std::string &out) {
         if (!first_.take(static_cast<unsigned char>(bytes[i])))
             return false;
         if (first_.count() == 1 && first_.betweenLines()) {
-            startLines();
+            startLines(first_.lineEndedAtCr());
             lines_->feed(bytes.substr(i + 1), out);
             return true;
         }
@@ -120,17 +131,17 @@ bool SavedGameDecoder::finish(std::string &out) {
     if (!lines_) {
         if (!first_.end())
             return false;
-        startLines();
+        startLines(false);
     }
     lines_->finish(out);
     return true;
 }
 
-void SavedGameDecoder::startLines() {
+void SavedGameDecoder::startLines(bool afterCr) {
     // A file that ends before its first number reads it as 0, a shift of 1. Any 32-bit
     // number is taken: the shift is only ever used modulo 256.
     const std::int64_t shift = (first_.count() > 0 ? first_.last() : 0) + std::int64_t{1};
-    lines_.emplace(-shift);
+    lines_.emplace(-shift, afterCr);
 }
 
 bool SavedValuesReader::feed(std::string_view bytes) {
@@ -171,7 +182,7 @@ std::string stagingText(const SavedValues &values) {
 
 std::string encodeSavedGame(std::string_view staging, int shift) {
     std::string file = std::to_string(shift - 1) + "\r\n";
-    LineShifter raise(shift);
+    LineShifter raise(shift, false);
     raise.feed(staging, file);
     raise.finish(file);
     return file;

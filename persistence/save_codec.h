@@ -15,7 +15,8 @@ using SavedValues = std::array<std::int32_t, SavedValueCount>;
 
 // Reads numbers one byte at a time, as the game reads its text files: bytes of code 32 or
 // below before a number are skipped across lines, the number runs to the next such byte
-// and must be a signed 32-bit decimal, and the rest of its line is skipped.
+// and must be a signed 32-bit decimal, and the rest of its line is skipped. A line ends at CR
+// or LF.
 class ValueReader {
 public:
     // Takes the next byte; false once a number has turned out not to be one.
@@ -26,11 +27,13 @@ public:
     int count() const { return count_; }
     // The number most recently completed.
     std::int32_t last() const { return last_; }
-    // Between numbers, with the line of the last one consumed up to and including its LF.
-    bool betweenLines() const { return phase_ == Phase::Blanks; }
+    // Between numbers, with the line of the last one consumed up to its line end.
+    bool betweenLines() const { return phase_ == Phase::Blanks || phase_ == Phase::AfterCr; }
+    // That line ended at a CR, so an LF that follows belongs to it.
+    bool lineEndedAtCr() const { return phase_ == Phase::AfterCr; }
 
 private:
-    enum class Phase { Blanks, Number, RestOfLine };
+    enum class Phase { Blanks, AfterCr, Number, RestOfLine };
     bool finishNumber();
 
     Phase phase_ = Phase::Blanks;
@@ -43,10 +46,11 @@ private:
 };
 
 // Moves every byte of each line by a fixed amount, writing each line back with CR LF. A
-// line's bytes end at CR or LF; anything between a CR and the next LF is dropped.
+// line's bytes end at CR or LF; CR LF is one line end, a lone CR ends its line too.
 class LineShifter {
 public:
-    explicit LineShifter(std::int64_t amount);
+    // afterCr: the text before ended with a CR, so a leading LF belongs to that line end.
+    LineShifter(std::int64_t amount, bool afterCr);
     void feed(std::string_view bytes, std::string &out);
     // An unfinished last line still gets its line end.
     void finish(std::string &out);
@@ -68,7 +72,7 @@ public:
     bool shiftKnown() const { return lines_.has_value(); }
 
 private:
-    void startLines();
+    void startLines(bool afterCr);
 
     ValueReader first_;
     std::optional<LineShifter> lines_;

@@ -3,9 +3,17 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
+#include <QRandomGenerator>
+#include <algorithm>
 #include <array>
 #include <cerrno>
+#include <cstdlib>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <utility>
+
+FileFinishCalls fileFinishCalls = {::fsync, ::close};
 
 namespace {
 
@@ -30,7 +38,11 @@ constexpr std::array<SaturatingInt CharacterState::*, SavedValueCount> SavedFiel
 };
 
 // Files are read in pieces, so a huge file chosen by mistake costs no more memory.
-constexpr qint64 Chunk = qint64{64} * 1024;
+constexpr std::size_t Chunk = std::size_t{64} * 1024;
+// The temporary file of a save is its name, this mark and six letters or digits: a mark no
+// player writes, so that clearing leftovers never takes a copy such as "game.sav.backup".
+constexpr QLatin1StringView TemporaryMark(".saving-");
+constexpr int TemporaryLetters = 6;
 
 QString text(const std::string &message) {
     return QString::fromStdString(message);
@@ -40,122 +52,250 @@ QString fromErrno(int error, bool creating) {
     return text(fileErrorText(error, creating));
 }
 
-// The message for the operation that has just failed on the file. Callers clear errno
-// before the operation, so a failure Qt finds by itself is told apart from a stale errno.
-QString failure(const QFileDevice &file, bool creating) {
-    int error = errno;
-    if (error == 0) {
-        switch (file.error()) {
-        case QFileDevice::ResourceError:
-            error = EMFILE;
-            break;
-        case QFileDevice::PermissionsError:
-            error = EACCES;
-            break;
-        default:
-            error = EIO;
-        }
-    }
-    return fromErrno(error, creating);
+QString invalidFilename() {
+    return fromErrno(ENOTDIR, true);
 }
 
-QString create(QFile &file) {
+QByteArray native(const QString &path) {
+    return QFile::encodeName(path);
+}
+
+// Owns a descriptor until it is closed by a checked close; a failure on the way releases it
+// here, where only the first failure counts.
+class Descriptor {
+public:
+    Descriptor() = default;
+    Descriptor(const Descriptor &) = delete;
+    Descriptor &operator=(const Descriptor &) = delete;
+    ~Descriptor() {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    void reset(int fd) { fd_ = fd; }
+    int get() const { return fd_; }
+    bool isOpen() const { return fd_ >= 0; }
+    // Linux releases the descriptor even when close fails, so it is given up first.
+    QString close() {
+        const int fd = std::exchange(fd_, -1);
+        errno = 0;
+        return fileFinishCalls.close(fd) == 0 ? QString() : fromErrno(errno, false);
+    }
+
+private:
+    int fd_ = -1;
+};
+
+// Neither a FIFO nor a device may hang the game: the file is opened without waiting and
+// anything but a regular file is refused. A link is followed only where the caller allows.
+QString openRegular(const QString &path, int flags, bool followLinks, bool creating,
+                    Descriptor &file, struct stat *info = nullptr) {
     errno = 0;
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return failure(file, true);
+    const int fd =
+        ::open(native(path).constData(),
+               flags | O_NONBLOCK | O_NOCTTY | O_CLOEXEC | (followLinks ? 0 : O_NOFOLLOW), 0666);
+    if (fd < 0) {
+        // A refused link, or a FIFO that nobody reads.
+        if ((errno == ELOOP && !followLinks) || errno == ENXIO)
+            return fromErrno(EACCES, creating);
+        return fromErrno(errno, creating);
+    }
+    file.reset(fd);
+    struct stat status {};
+    if (::fstat(fd, &status) != 0)
+        return fromErrno(errno, creating);
+    if (!S_ISREG(status.st_mode))
+        return fromErrno(EACCES, creating);
+    if (info != nullptr)
+        *info = status;
     return {};
 }
 
-QString openToRead(QFile &file) {
-    if (QFileInfo(file.fileName()).isDir())
-        return fromErrno(EISDIR, false);
-    errno = 0;
-    if (!file.open(QIODevice::ReadOnly))
-        return failure(file, false);
+// The staging file is the game's own: never a link, never anything but a regular file.
+QString createStaging(const QString &path, Descriptor &file) {
+    if (QString problem = openRegular(path, O_WRONLY | O_CREAT, false, true, file);
+        !problem.isEmpty())
+        return problem;
+    if (::ftruncate(file.get(), 0) != 0)
+        return fromErrno(errno, false);
     return {};
 }
 
 // Every byte reaches the file, or the failure is reported: a short write never passes.
-QString write(QFileDevice &file, const std::string &bytes) {
-    errno = 0;
-    const auto size = static_cast<qint64>(bytes.size());
-    if (file.write(bytes.data(), size) != size || !file.flush())
-        return failure(file, false);
+QString write(const Descriptor &file, std::string_view bytes) {
+    while (!bytes.empty()) {
+        errno = 0;
+        const ssize_t n = ::write(file.get(), bytes.data(), bytes.size());
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return fromErrno(n < 0 ? errno : EIO, false);
+        bytes.remove_prefix(static_cast<std::size_t>(n));
+    }
     return {};
 }
 
-QString close(QFile &file) {
-    errno = 0;
-    file.close();
-    if (file.error() != QFileDevice::NoError)
-        return failure(file, false);
-    return {};
-}
-
-// Reads the next piece into the buffer; 0 at the end, -1 on failure.
-qint64 readPiece(QFile &file, std::string &buffer) {
+// Reads the next piece into the buffer; 0 at the end, -1 with errno set on failure.
+ssize_t readPiece(const Descriptor &file, std::string &buffer) {
     buffer.resize(Chunk);
-    errno = 0;
-    const qint64 n = file.read(buffer.data(), Chunk);
+    ssize_t n = 0;
+    do {
+        errno = 0;
+        n = ::read(file.get(), buffer.data(), Chunk);
+    } while (n < 0 && errno == EINTR);
     buffer.resize(n > 0 ? static_cast<std::size_t>(n) : 0);
     return n;
 }
 
-QString createEmpty(const QString &path) {
-    QFile file(path);
-    QString problem = create(file);
-    return problem.isEmpty() ? close(file) : problem;
-}
-
 QString writeStaging(const QString &path, const std::string &plain) {
-    QFile file(path);
-    QString problem = create(file);
+    Descriptor file;
+    QString problem = createStaging(path, file);
     if (problem.isEmpty())
         problem = write(file, plain);
-    return problem.isEmpty() ? close(file) : problem;
+    return problem.isEmpty() ? file.close() : problem;
 }
 
 QString readStaging(const QString &path, std::string &plain) {
-    QFile file(path);
-    if (QString problem = openToRead(file); !problem.isEmpty())
+    Descriptor file;
+    if (QString problem = openRegular(path, O_RDONLY, false, false, file); !problem.isEmpty())
         return problem;
     std::string piece;
-    qint64 n = 0;
+    ssize_t n = 0;
     while ((n = readPiece(file, piece)) > 0)
         plain += piece;
-    return n < 0 ? failure(file, false) : close(file);
+    return n < 0 ? fromErrno(errno, false) : file.close();
 }
 
-QString createTarget(QSaveFile &target) {
-    const QFileInfo info(target.fileName());
-    // QSaveFile finds these by itself but leaves no errno behind to tell them apart.
-    if (!QFileInfo(info.path()).isDir())
-        return fromErrno(ENOENT, true);
-    if (info.isDir())
-        return fromErrno(EISDIR, true);
-    if (info.exists() && !info.isWritable())
-        return fromErrno(EACCES, true);
+QString realPath(const QString &path, QByteArray &resolved) {
     errno = 0;
-    if (!target.open(QIODevice::WriteOnly))
-        return failure(target, true);
+    char *real = ::realpath(native(path).constData(), nullptr);
+    if (real == nullptr)
+        return fromErrno(errno, true);
+    resolved = real;
+    std::free(real); // NOLINT(cppcoreguidelines-no-malloc): realpath allocates with malloc
     return {};
+}
+
+// A save's file, resolved: the real folder it lies in and what is there now.
+struct Target {
+    QByteArray folder;
+    QByteArray path;
+    struct stat earlier {};
+    bool exists = false;
+};
+
+// Where a save may go: no file yet, or a regular file, in the program folder or in a real
+// folder inside it. A link in the name's last part would replace or write through the link.
+QString resolveTarget(const QString &home, const QString &path, Target &target) {
+    QByteArray realHome;
+    if (QString problem = realPath(home, realHome); !problem.isEmpty())
+        return problem;
+    if (QString problem = realPath(QFileInfo(path).path(), target.folder); !problem.isEmpty())
+        return problem;
+    if (target.folder != realHome && !target.folder.startsWith(realHome + '/'))
+        return invalidFilename();
+    target.path = target.folder + '/' + native(QFileInfo(path).fileName());
+    errno = 0;
+    target.exists = ::lstat(target.path.constData(), &target.earlier) == 0;
+    if (!target.exists)
+        return errno == ENOENT ? QString() : fromErrno(errno, true);
+    if (S_ISDIR(target.earlier.st_mode))
+        return fromErrno(EISDIR, true);
+    if (!S_ISREG(target.earlier.st_mode))
+        return invalidFilename();
+    if (::access(target.path.constData(), W_OK) != 0)
+        return fromErrno(errno, true);
+    return {};
+}
+
+bool isTemporaryName(const QString &name) {
+    const QString tail = name.right(TemporaryLetters);
+    return name.size() > TemporaryLetters &&
+           name.chopped(TemporaryLetters).endsWith(QStringLiteral(".sav") + TemporaryMark) &&
+           std::all_of(tail.begin(), tail.end(),
+                       [](QChar c) { return c.unicode() < 128 && c.isLetterOrNumber(); });
+}
+
+// A save killed between writing and renaming its temporary file leaves it behind. Only
+// regular files of the game's own pattern go; one that will not go is no reason to fail.
+void removeLeftovers(const Target &target) {
+    const QDir dir(QFile::decodeName(target.folder));
+    const QStringList names =
+        dir.entryList({QStringLiteral("*.sav") + TemporaryMark + QLatin1Char('*')},
+                      QDir::Files | QDir::Hidden | QDir::NoSymLinks);
+    for (const QString &name : names) {
+        if (isTemporaryName(name))
+            ::unlink(native(dir.filePath(name)).constData());
+    }
+}
+
+QString createTemporary(const Target &target, QByteArray &temporary, Descriptor &file) {
+    static constexpr std::string_view Letters =
+        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        temporary = target.path + TemporaryMark.data();
+        for (int i = 0; i < TemporaryLetters; ++i)
+            temporary += Letters[QRandomGenerator::global()->bounded(int(Letters.size()))];
+        errno = 0;
+        const int fd = ::open(temporary.constData(),
+                              O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        if (fd >= 0) {
+            file.reset(fd);
+            return {};
+        }
+        if (errno != EEXIST)
+            return fromErrno(errno, true);
+    }
+    return fromErrno(EEXIST, true);
+}
+
+// The rename itself reaches the disk only with its folder.
+QString syncFolder(const Target &target) {
+    Descriptor folder;
+    errno = 0;
+    const int fd = ::open(target.folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return fromErrno(errno, false);
+    folder.reset(fd);
+    errno = 0;
+    if (fileFinishCalls.sync(fd) != 0)
+        return fromErrno(errno, false);
+    return folder.close();
+}
+
+// The new file is complete on the disk before it takes the old one's place, so a failure or
+// a crash at any moment leaves the old file whole.
+QString replaceTarget(const Target &target, const std::string &bytes, Descriptor &file,
+                      const QByteArray &temporary) {
+    if (target.exists && ::fchmod(file.get(), target.earlier.st_mode & 0777) != 0)
+        return fromErrno(errno, false);
+    if (QString problem = write(file, bytes); !problem.isEmpty())
+        return problem;
+    errno = 0;
+    if (fileFinishCalls.sync(file.get()) != 0)
+        return fromErrno(errno, false);
+    if (QString problem = file.close(); !problem.isEmpty())
+        return problem;
+    errno = 0;
+    if (::rename(temporary.constData(), target.path.constData()) != 0)
+        return fromErrno(errno, false);
+    return syncFolder(target);
 }
 
 // Decodes the chosen file into the staging file. The staging file is created only once the
 // first line has given the shift, so a file that fails there leaves it untouched.
-QString decodeIntoStaging(QFile &chosen, const QString &stagingFile) {
+QString decodeIntoStaging(Descriptor &chosen, const QString &stagingFile) {
     SavedGameDecoder decoder;
-    QFile staging(stagingFile);
+    Descriptor staging;
     std::string piece;
     std::string plain;
     for (;;) {
-        const qint64 n = readPiece(chosen, piece);
+        const ssize_t n = readPiece(chosen, piece);
         if (n < 0)
-            return failure(chosen, false);
+            return fromErrno(errno, false);
         if (!(n == 0 ? decoder.finish(plain) : decoder.feed(piece, plain)))
             return text(std::string(InvalidNumericInput));
         if (decoder.shiftKnown() && !staging.isOpen()) {
-            if (QString problem = create(staging); !problem.isEmpty())
+            if (QString problem = createStaging(stagingFile, staging); !problem.isEmpty())
                 return problem;
         }
         if (!plain.empty()) {
@@ -166,27 +306,29 @@ QString decodeIntoStaging(QFile &chosen, const QString &stagingFile) {
         if (n == 0)
             break;
     }
-    chosen.close();
-    return close(staging);
+    if (QString problem = chosen.close(); !problem.isEmpty())
+        return problem;
+    return staging.close();
 }
 
 QString readStagedValues(const QString &stagingFile, SavedValues &values) {
-    QFile staging(stagingFile);
-    if (QString problem = openToRead(staging); !problem.isEmpty())
+    Descriptor staging;
+    if (QString problem = openRegular(stagingFile, O_RDONLY, false, false, staging);
+        !problem.isEmpty())
         return problem;
     SavedValuesReader reader;
     std::string piece;
-    qint64 n = 0;
+    ssize_t n = 0;
     while (!reader.complete() && (n = readPiece(staging, piece)) > 0) {
         if (!reader.feed(piece))
             return text(std::string(InvalidNumericInput));
     }
     if (n < 0)
-        return failure(staging, false);
+        return fromErrno(errno, false);
     if (!reader.finish())
         return text(std::string(InvalidNumericInput));
     values = reader.values();
-    return close(staging);
+    return staging.close();
 }
 
 } // namespace
@@ -210,7 +352,10 @@ QString stagingPath(const QString &folder) {
 QString savePath(const QString &folder, const QString &name) {
     QString relative = name;
     relative.replace(QLatin1Char('\\'), QLatin1Char('/'));
-    if (QDir::isAbsolutePath(relative) || relative.contains(QChar(u'\0')))
+    // A pasted line end or tab would make a name that no listing shows as typed.
+    const bool control = std::any_of(relative.begin(), relative.end(),
+                                     [](QChar c) { return c.category() == QChar::Other_Control; });
+    if (QDir::isAbsolutePath(relative) || control)
         return {};
     const auto parts = QStringView(relative).split(u'/');
     for (const QStringView part : parts) {
@@ -228,33 +373,43 @@ QString saveGameFile(const QString &folder, const QString &name, const SavedValu
 
     const QString path = savePath(folder, name);
     if (path.isEmpty())
-        return fromErrno(ENOENT, true);
-    QSaveFile target(path);
-    if (QString problem = createTarget(target); !problem.isEmpty())
+        return invalidFilename();
+    Target target;
+    if (QString problem = resolveTarget(folder, path, target); !problem.isEmpty())
+        return problem;
+    removeLeftovers(target);
+    Descriptor file;
+    QByteArray temporary;
+    if (QString problem = createTemporary(target, temporary, file); !problem.isEmpty())
         return problem;
     std::string plain;
-    if (QString problem = readStaging(staging, plain); !problem.isEmpty())
+    QString problem = readStaging(staging, plain);
+    if (problem.isEmpty())
+        problem = replaceTarget(target, encodeSavedGame(plain, drawShift()), file, temporary);
+    if (!problem.isEmpty()) {
+        ::unlink(temporary.constData()); // gone already when the rename was done
         return problem;
-
-    const int shift = drawShift();
-    if (QString problem = write(target, encodeSavedGame(plain, shift)); !problem.isEmpty())
-        return problem;
-    errno = 0;
-    if (!target.commit())
-        return failure(target, false);
-    return createEmpty(staging);
+    }
+    return writeStaging(staging, {});
 }
 
 LoadResult loadGameFile(const QString &folder, const QString &chosen) {
-    QFile file(chosen);
-    if (QString problem = openToRead(file); !problem.isEmpty())
+    Descriptor file;
+    struct stat info {};
+    if (QString problem = openRegular(chosen, O_RDONLY, true, false, file, &info);
+        !problem.isEmpty())
         return {problem};
     const QString staging = stagingPath(folder);
+    // The staging file as the chosen one would be emptied, then read into itself forever.
+    struct stat own {};
+    if (::lstat(native(staging).constData(), &own) == 0 && own.st_dev == info.st_dev &&
+        own.st_ino == info.st_ino)
+        return {fromErrno(EACCES, false)};
     if (QString problem = decodeIntoStaging(file, staging); !problem.isEmpty())
         return {problem};
     LoadResult result;
     result.problem = readStagedValues(staging, result.values);
     if (result.problem.isEmpty())
-        result.problem = createEmpty(staging);
+        result.problem = writeStaging(staging, {});
     return result;
 }

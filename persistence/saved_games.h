@@ -15,9 +15,17 @@ QString stagingPath(const QString &folder);
 // name would lead out of the program folder.
 QString savePath(const QString &folder, const QString &name);
 
+// The calls that finish a written file; tests replace them to make one fail.
+struct FileFinishCalls {
+    int (*sync)(int fd);
+    int (*close)(int fd);
+};
+extern FileFinishCalls fileFinishCalls;
+
 // Saves through the staging file into the file a typed name stands for. An earlier file of
-// that name is replaced only by a complete new one. The shift is drawn only once the new
-// file can be written. Returns the message for the player, or nothing on success.
+// that name is replaced only by a complete new one, and only when it is a regular file inside
+// the program folder. The shift is drawn only once the new file can be written. Returns the
+// message for the player, or nothing on success.
 QString saveGameFile(const QString &folder, const QString &name, const SavedValues &values,
                      const std::function<int()> &drawShift);
 
@@ -27,5 +35,6 @@ struct LoadResult {
 };
 
 // Decodes a saved game through the staging file. Only a load that read every value is a
-// success, so a failure leaves nothing half-loaded.
+// success, so a failure leaves nothing half-loaded. Only a regular file other than the
+// staging file is read.
 LoadResult loadGameFile(const QString &folder, const QString &chosen);

@@ -1,7 +1,7 @@
 #include "persistence/save_codec.h"
+#include "tests/fuzz/second_reading.h"
 
 #include <QTest>
-#include <cerrno>
 #include <limits>
 
 namespace {
@@ -21,7 +21,7 @@ private Q_SLOTS:
     void readingValues();
     void decodingDamagedFiles_data();
     void decodingDamagedFiles();
-    void errnoMessages();
+    void agreesWithTheSecondReading();
 };
 
 void TestSaveCodec::everyShiftStoresDigitsAndMinusAsVisibleBytes() {
@@ -46,6 +46,9 @@ void TestSaveCodec::readingValues_data() {
     QTest::newRow("blanks across lines, rest of line skipped, lone LF")
         << QByteArray(" \t\r\n\r\n 7 8 junk\r\n-8\n\x01 9\x1f 1\r\n")
         << Values{7, -8, 9, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+    QTest::newRow("lone CR ends the rest of a line")
+        << QByteArray("1 x\r2\r\r\n3\r4")
+        << Values{1, 2, 3, 4, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
     QTest::newRow("leading zeros, minus zero")
         << QByteArray("007\r\n-00") << Values{7, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
     QTest::newRow("18th value never read")
@@ -75,8 +78,10 @@ void TestSaveCodec::decodingDamagedFiles_data() {
         << QByteArray("\r\n \r\n0 x\r\n3\r\n") << QByteArray("2\r\n");
     QTest::newRow("lone LF, unfinished last line")
         << QByteArray("1\n4\n\n5") << QByteArray("2\r\n\r\n3\r\n");
-    QTest::newRow("bytes between CR and LF dropped")
-        << QByteArray("0\r\n2\r9\r\n3\r\n") << QByteArray("1\r\n2\r\n");
+    QTest::newRow("lone CR ends its line")
+        << QByteArray("0\r\n2\r9\r\n3\r\n") << QByteArray("1\r\n8\r\n2\r\n");
+    QTest::newRow("lone CR after the shift, CR CR LF")
+        << QByteArray("0\r2\r\r\n3") << QByteArray("1\r\n\r\n2\r\n");
     // Any 32-bit first line is taken; only its value modulo 256 matters.
     QTest::newRow("largest shift") << QByteArray("2147483647\r\nA\r\n") << QByteArray("A\r\n");
     QTest::newRow("smallest shift") << QByteArray("-2147483648\r\nB\r\n") << QByteArray("A\r\n");
@@ -93,22 +98,48 @@ void TestSaveCodec::decodingDamagedFiles() {
     QCOMPARE(decoded ? QByteArray::fromStdString(*decoded) : QByteArray("-"), staging);
 }
 
-void TestSaveCodec::errnoMessages() {
-    const auto text = [](int error, bool creating) {
-        return QString::fromStdString(fileErrorText(error, creating));
+// The game's codec against the second reading of the format on saved games of every shift and
+// value class in every line-end form: whole, cut short at every byte, and with any one byte
+// turned into a line end, a byte that decodes to one, a blank or a byte past ASCII.
+void TestSaveCodec::agreesWithTheSecondReading() {
+    constexpr std::int32_t Min = std::numeric_limits<std::int32_t>::min();
+    constexpr std::int32_t Max = std::numeric_limits<std::int32_t>::max();
+    const SavedValues classes[] = {
+        {},
+        {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 2, 100, 0, 0, 100},
+        {Min, Max, -1, 1, -10, 10, -999999999, 1000000000, 7, -7, 42, 0, 5, -2147483647, 9, 80, -3},
     };
-    QCOMPARE(text(ENOENT, false), "File not found.");
-    QCOMPARE(text(ENOENT, true), "Invalid filename.");
-    QCOMPARE(text(ENOTDIR, false), "Invalid filename.");
-    for (int error : {EMFILE, ENFILE})
-        QCOMPARE(text(error, true), "Too many open files.");
-    for (int error : {EACCES, EPERM, EROFS, EISDIR})
-        QCOMPARE(text(error, true), "File access denied.");
-    for (int error : {ENOSPC, EDQUOT})
-        QCOMPARE(text(error, false), "Disk full.");
-    // Platform numbers that happen to equal the game's own keep their own meaning.
-    QCOMPARE(text(EIO, false), "I/O error 5.");
-    QCOMPARE(text(EINTR, false), "I/O error 4.");
+    const std::string_view ends[] = {"\r\n", "\n", "\r", "\n\r", "\r\r\n"};
+    const auto agree = [](std::string_view file) {
+        const auto staging = decodeSavedGame(file);
+        if (staging != second_reading::decode(file))
+            return false;
+        return !staging || readSavedValues(*staging) == second_reading::values(*staging);
+    };
+    for (int shift = 1; shift <= 15; ++shift) {
+        for (const SavedValues &values : classes) {
+            for (const std::string_view end : ends) {
+                std::string file;
+                for (const char c : encodeSavedGame(stagingText(values), shift)) {
+                    if (c != '\r')
+                        file += c == '\n' ? std::string(end) : std::string(1, c);
+                }
+                for (std::size_t at = 0; at <= file.size(); ++at) {
+                    std::string damaged = file;
+                    for (const int byte :
+                         {-1, int{'\r'}, int{'\n'}, '\r' + shift, int{' '}, 0x80}) {
+                        if (byte >= 0 && at < file.size())
+                            damaged[at] = static_cast<char>(byte);
+                        const std::string_view part =
+                            byte < 0 ? std::string_view(file).substr(0, at) : damaged;
+                        QVERIFY2(agree(part), QByteArray::fromStdString(std::string(part))
+                                                  .toPercentEncoding()
+                                                  .constData());
+                    }
+                }
+            }
+        }
+    }
 }
 
 QTEST_GUILESS_MAIN(TestSaveCodec)

@@ -1,0 +1,116 @@
+#!/usr/bin/env bash
+# Files that are not what they seem, in the real game: a FIFO chosen in the open-file dialog,
+# a FIFO or a link as prox.dat, a saved game's name that links outside the game folder. The
+# game must not hang, must show the box that a plain mistake of the same kind shows, and must
+# leave everything outside its folder as it was. Runs in a copy of the game folder.
+set -uo pipefail
+GAME=$1
+SHOTS=$2
+source "$(dirname "$0")/lib.sh"
+
+start_xvfb
+copy_game_folder
+OUTSIDE=$(mktemp -d)
+trap 'stop_all; rm -rf "$FOLDER" "$OUTSIDE"' EXIT
+printf 'notes\n' >"$OUTSIDE/notes"
+write_save "$OUTSIDE/kept.sav" 1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16 17
+fingerprint() {
+    (cd "$OUTSIDE" && ls -l --time-style=+ . && sha256sum ./*)
+}
+outside_before=$(fingerprint)
+
+start_game "$COPY"
+
+# Types a name into the save screen and presses "OK", whatever comes of it.
+try_save() {
+    menu_item 20 1
+    local screen
+    screen=$(wait_window "Сохранить" "260x110" 5) || fail "no save screen"
+    click_in "$screen" 130 47
+    xdotool key ctrl+a
+    xdotool type --delay 20 "$1"
+    click_in "$screen" 80 86
+}
+
+# Chooses a file in the open-file dialog, whatever comes of it.
+try_load() {
+    menu_item 20 2
+    wait_window "Открыть" "[0-9]*x[0-9]*" 5 >/dev/null || fail "no open-file dialog"
+    sleep 0.5
+    xdotool type --delay 20 "$1"
+    xdotool key Return
+}
+
+# Waits for the game's error box, keeps its picture as NAME and closes it. A game that hangs
+# shows no box.
+expect_box() {
+    local box
+    box=$(wait_window "skitalia" "[0-9]*x[0-9]*" 5) || fail "$1: no box within 5 s: the game hangs or took the file"
+    sleep 0.3
+    mkdir -p "$SHOTS"
+    import -window "$box" "$SHOTS/e2e-box-$1.png"
+    xdotool windowactivate --sync "$box" key Return
+    for _ in $(seq 30); do
+        window_shown "skitalia" || return 0
+        sleep 0.1
+    done
+    fail "$1: the box did not close"
+}
+
+# The two boxes show the same message: their pictures are the same.
+same_box() {
+    local differ
+    differ=$(compare -metric AE "$SHOTS/e2e-box-$1.png" "$SHOTS/e2e-box-$2.png" null: 2>&1)
+    [[ "$differ" == 0 ]] || fail "$1: not the box of $2 ($differ pixels differ)"
+}
+
+# The boxes of plain mistakes, for comparison: a folder's name, and a name out of the folder.
+mkdir "$FOLDER/folder.sav"
+try_save folder
+expect_box denied
+try_save '..\up'
+expect_box invalid
+
+# 1. A FIFO chosen in the open-file dialog.
+mkfifo "$FOLDER/fifo.sav"
+try_load fifo.sav
+expect_box fifo-chosen
+same_box fifo-chosen denied
+
+# 2. prox.dat a FIFO: a save, then a load.
+rm -f "$FOLDER/prox.dat"
+mkfifo "$FOLDER/prox.dat"
+try_save game
+expect_box fifo-staging-save
+same_box fifo-staging-save denied
+try_load "$OUTSIDE/kept.sav"
+expect_box fifo-staging-load
+same_box fifo-staging-load denied
+[[ -p "$FOLDER/prox.dat" ]] || fail "prox.dat is no longer the FIFO"
+
+# 3. prox.dat a link to a file outside.
+rm -f "$FOLDER/prox.dat"
+ln -s "$OUTSIDE/notes" "$FOLDER/prox.dat"
+try_save game
+expect_box link-staging-save
+same_box link-staging-save denied
+try_load "$OUTSIDE/kept.sav"
+expect_box link-staging-load
+same_box link-staging-load denied
+rm -f "$FOLDER/prox.dat"
+
+# 4. A saved game's name that links to a file outside.
+ln -s "$OUTSIDE/kept.sav" "$FOLDER/linked.sav"
+try_save linked
+expect_box link-target
+same_box link-target invalid
+[[ -L "$FOLDER/linked.sav" ]] || fail "the link was replaced"
+
+[[ "$(fingerprint)" == "$outside_before" ]] || fail "a file outside the game folder changed"
+
+# Still playing: a plain save works.
+save_as plain
+[[ "$(values "$FOLDER/plain.sav")" ]] || fail "plain.sav is not a saved game"
+click_in "$main" 516 $((menu + 12)) # the close button
+expect_exit 0 2
+echo "e2e hostile_files: passed"
