@@ -1,5 +1,6 @@
 #include "shell/pictures.h"
 
+#include <QGuiApplication>
 #include <QImageReader>
 
 QImage readPicture(const QString &path, const char *format) {
@@ -9,6 +10,19 @@ QImage readPicture(const QString &path, const char *format) {
 }
 
 QPixmap builtInPicture(const QString &name) {
-    return QPixmap::fromImage(
-        readPicture(QStringLiteral(":/pictures/") + name + QStringLiteral(".png"), "png"));
+    return builtInPicture(name, qGuiApp->devicePixelRatio());
+}
+
+QPixmap builtInPicture(const QString &name, qreal devicePixelRatio) {
+    const QString path = QStringLiteral(":/pictures/") + name;
+    if (devicePixelRatio <= 1)
+        return QPixmap::fromImage(readPicture(path + QStringLiteral(".png"), "png"));
+    QImage image = readPicture(path + QStringLiteral("@2x.png"), "png");
+    // Between densities the picture is fitted to whole device pixels here, once and smoothly;
+    // scaled while painting, it would lose every fourth row and column.
+    if (devicePixelRatio != 2 && !image.isNull())
+        image = image.scaled((QSizeF(image.size()) * (devicePixelRatio / 2)).toSize(),
+                             Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    image.setDevicePixelRatio(devicePixelRatio);
+    return QPixmap::fromImage(image);
 }

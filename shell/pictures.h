@@ -8,5 +8,7 @@
 // has (SVG among them) on the first read, which start-up cannot afford.
 QImage readPicture(const QString &path, const char *format);
 
-// One of the pictures compiled into the game: ":/pictures/<name>.png".
+// One of the pictures compiled into the game, ":/pictures/<name>.png", drawn for the highest
+// pixel density among the screens: above 1 from the drawing at twice the size, "<name>@2x.png".
 QPixmap builtInPicture(const QString &name);
+QPixmap builtInPicture(const QString &name, qreal devicePixelRatio);

@@ -377,12 +377,14 @@ open(sys.argv[1], "wb").write(b"".join(line + b"\r\n" for line in lines))
 PY
 }
 
-# Loads a saved game from the game folder through "Файл" → "Загрузить игру".
+# Loads a saved game from the game folder through "Файл" → "Загрузить игру"; with a second
+# argument, pictures the dialog under that name first.
 load_save() {
     menu_item 20 2
     local dialog
     dialog=$(wait_window "Открыть" "[0-9]*x[0-9]*" 5) || fail "no open-file dialog"
     sleep 0.5
+    [[ -n "${2:-}" ]] && screenshot "$dialog" "$2"
     xdotool type --delay 20 "$1"
     xdotool key Return
     for _ in $(seq 50); do

@@ -13,6 +13,7 @@
 #include "shell/title_screen.h"
 #include "ui_begging.h"
 #include "ui_bin_find.h"
+#include "ui_injections.h"
 #include "ui_main_window.h"
 #include "ui_recycling.h"
 
@@ -44,6 +45,22 @@ private Q_SLOTS:
 
     void deathScreen() { save(Form10, QStringLiteral("death")); }
 
+    // Every built-in picture on a screen has a device pixel for each pixel it covers; only
+    // the street, read from the fixed trades.jpg, keeps its one size.
+    void picturesFitTheScreensDensity() {
+        const qreal density = qGuiApp->devicePixelRatio();
+        int pictures = 0;
+        for (QWidget *screen : gameScreens())
+            for (const QLabel *label : screen->findChildren<QLabel *>()) {
+                if (label->pixmap().isNull() || label == Form2->ui().Image2)
+                    continue;
+                QVERIFY2(label->pixmap().devicePixelRatio() == density,
+                         qPrintable(screen->objectName() + u' ' + label->objectName()));
+                ++pictures;
+            }
+        QVERIFY(pictures >= 12);
+    }
+
     void activityScreens() {
         Form3->ui().Button1->click();
         save(Form3, QStringLiteral("begging"));
@@ -63,13 +80,50 @@ private Q_SLOTS:
         save(Form9, QStringLiteral("injections"));
     }
 
+    // Each of the twenty strengths has a tick of one width, evenly spaced, at any density.
+    void injectionTicksAreEven() {
+        QSlider *strength = Form9->ui().TrackBar1;
+        Form9->show();
+        QVERIFY(QTest::qWaitForWindowExposed(Form9));
+        const QImage shot = strength->grab().toImage();
+        const int background = qGray(shot.pixel(shot.width() / 2, shot.height() - 1));
+        QList<int> starts;
+        QList<int> widths;
+        for (int y = shot.height() / 2; y < shot.height() && starts.size() < 20; ++y) {
+            starts.clear();
+            widths.clear();
+            for (int x = 0; x < shot.width(); ++x) {
+                if (background - qGray(shot.pixel(x, y)) < 40)
+                    continue;
+                if (starts.isEmpty() || starts.last() + widths.last() != x) {
+                    starts << x;
+                    widths << 0;
+                }
+                ++widths.last();
+            }
+        }
+        QCOMPARE(starts.size(), 20);
+        QCOMPARE(*std::min_element(widths.begin(), widths.end()),
+                 *std::max_element(widths.begin(), widths.end()));
+        QList<int> gaps;
+        for (int i = 1; i < starts.size(); ++i)
+            gaps << starts[i] - starts[i - 1];
+        QVERIFY(*std::max_element(gaps.begin(), gaps.end()) -
+                    *std::min_element(gaps.begin(), gaps.end()) <=
+                1);
+        Form9->hide();
+    }
+
 private:
     void save(QWidget *screen, const QString &name) {
         screen->show();
         QVERIFY(QTest::qWaitForWindowExposed(screen));
         const QPixmap shot = screen->grab();
         QVERIFY(!shot.isNull());
-        QVERIFY(shot.save(folder + QLatin1Char('/') + name + QStringLiteral(".png")));
+        // Above density 1 the pictures carry it in their names: "title@2x.png".
+        const qreal density = qGuiApp->devicePixelRatio();
+        const QString suffix = density == 1 ? QString() : QStringLiteral("@%1x").arg(density);
+        QVERIFY(shot.save(folder + QLatin1Char('/') + name + suffix + QStringLiteral(".png")));
         screen->hide();
     }
 

@@ -1,8 +1,10 @@
 #include "game_fixture.h"
 #include "shell/jpeg_picture.h"
+#include "shell/pictures.h"
 #include "shell/qt_services.h"
 #include "shell/sound_slot.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
@@ -49,6 +51,7 @@ private Q_SLOTS:
     void randomNumbersStayBelowTheirBoundAndCoverIt();
     void jpegDecoderReadsTheTradesPicture();
     void jpegDecoderReportsDamage();
+    void builtInPicturesAreDrawnForEachDensity();
 };
 
 void TestServices::programTitleKeepsFirstLetterAndLowersTheRest_data() {
@@ -186,3 +189,26 @@ void TestServices::jpegDecoderReportsDamage() {
 
 QTEST_MAIN(TestServices)
 #include "test_services.moc"
+
+// Above density 1 a picture has a device pixel for every pixel of the screen, taken from its own
+// drawing at twice the size: an enlarged 1x picture would look soft.
+void TestServices::builtInPicturesAreDrawnForEachDensity() {
+    const auto pixels = [](const QImage &image) {
+        return image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    };
+    const QStringList names = QDir(QStringLiteral(":/pictures")).entryList({"*@2x.png"});
+    QVERIFY(names.size() > 20);
+    for (QString name : names) {
+        name.chop(QStringLiteral("@2x.png").size());
+        const QImage plain(QStringLiteral(":/pictures/%1.png").arg(name));
+        const QImage twice(QStringLiteral(":/pictures/%1@2x.png").arg(name));
+        QCOMPARE(twice.size(), plain.size() * 2);
+        QCOMPARE(pixels(builtInPicture(name, 1).toImage()), pixels(plain));
+        QCOMPARE(pixels(builtInPicture(name, 2).toImage()), pixels(twice));
+        for (const qreal density : {1.5, 2.0}) {
+            const QPixmap picture = builtInPicture(name, density);
+            QCOMPARE(picture.devicePixelRatio(), density);
+            QCOMPARE(picture.size(), (QSizeF(plain.size()) * density).toSize());
+        }
+    }
+}

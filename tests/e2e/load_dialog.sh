@@ -1,0 +1,63 @@
+#!/usr/bin/env bash
+# The open-file dialog of loading on systems without a Russian locale, LANG=C and no LANG at
+# all: the dialog comes up, is pictured (its sizes, dates and the saved game's type must read
+# in Russian there) and loads the chosen game through the staging file.
+set -uo pipefail
+GAME=$1
+SHOTS=$2
+source "$(dirname "$0")/lib.sh"
+
+# The game's visible window of this size (a pattern) other than the one given, waiting up to
+# five seconds. Found by process, not by title: with LANG=C Qt writes the titles into WM_NAME
+# as raw UTF-8, where xdotool cannot match them.
+game_window() {
+    local size=$1 other=${2:-} id
+    for _ in $(seq 50); do
+        for id in $(xdotool search --onlyvisible --pid "$GAME_PID" 2>/dev/null); do
+            [[ "$id" != "$other" ]] || continue
+            xdotool getwindowgeometry "$id" 2>/dev/null | grep -q "Geometry: ${size}\$" &&
+                echo "$id" && return 0
+        done
+        sleep 0.1
+    done
+    return 1
+}
+
+start_xvfb
+copy_game_folder
+write_save "$FOLDER/purse.sav" 1 2 3 4 5 6 7 8 9 10 777 4 0 0 2 90 10
+
+for lang in C unset; do
+    rm -f "$FOLDER/prox.dat"
+    # Only the game gets the locale; xdotool and the rest keep the script's.
+    launcher="$FOLDER/with-lang-$lang"
+    if [[ "$lang" == unset ]]; then
+        printf '#!/bin/sh\nexec env -u LANG -u LANGUAGE -u LC_ALL "%s"\n' "$COPY" >"$launcher"
+    else
+        printf '#!/bin/sh\nexec env -u LANGUAGE -u LC_ALL LANG=%s "%s"\n' "$lang" "$COPY" >"$launcher"
+    fi
+    chmod +x "$launcher"
+    "$launcher" &
+    GAME_PID=$!
+    title=$(game_window 176x230) || fail "LANG $lang: no title window"
+    click_in "$title" 80 100
+    main=$(game_window "536x[0-9]*") || fail "LANG $lang: no main window"
+    size=$(window_size "$main")
+    menu=$((${size#*x} - 350))
+    menu_item 20 2 # "Файл" → "Загрузить игру"
+    dialog=$(game_window "[0-9]*x[0-9]*" "$main") || fail "LANG $lang: no open-file dialog"
+    sleep 0.5
+    screenshot "$dialog" "e2e-load-dialog-lang-$lang"
+    xdotool type --delay 20 purse.sav
+    xdotool key Return
+    for _ in $(seq 50); do
+        xdotool getwindowname "$dialog" >/dev/null 2>&1 || break
+        sleep 0.1
+    done
+    xdotool getwindowname "$dialog" >/dev/null 2>&1 && fail "LANG $lang: the dialog stayed open"
+    [[ -f "$FOLDER/prox.dat" && ! -s "$FOLDER/prox.dat" ]] ||
+        fail "LANG $lang: no load through the staging file"
+    click_in "$main" 516 $((menu + 12)) # the close button
+    expect_exit 0 2
+done
+echo "e2e load dialog: passed"
