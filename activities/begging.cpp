@@ -88,6 +88,8 @@ void TForm3::Button2Click() {
     ui_->Button1->setVisible(false);
     ui_->Image1->setVisible(false);
     ui_->ProgressBar1->setVisible(false);
+    // Of the controls the run showed or hid, only "НАЗАД" is left; Qt loses the focus here.
+    focusFirstControl(this);
 
     Character.Fatigue += std::int64_t{hours} * (2 + services().randomBelow(4));
     Character.Feces += std::int64_t{hours} * (1 + services().randomBelow(5));

@@ -1,6 +1,7 @@
 #include "activities/injections.h"
 
 #include "core/character_state.h"
+#include "shell/even_ticks.h"
 #include "shell/game_screens.h"
 #include "shell/main_window.h"
 #include "shell/screen_setup.h"
@@ -14,6 +15,11 @@ TForm9::TForm9(QWidget *parent)
     , ui_(std::make_unique<Ui::TForm9>()) {
     ui_->setupUi(this);
     makeDialogScreen(this, QStringLiteral("Уколы"), QSize(340, 170));
+    giveEvenTicks(ui_->TrackBar1);
+    // "НАЗАД" sits first on the form, in the corner; the strength and "Сделать" come first.
+    // Qt 6.4 leaves the chain alone when asked to put its first control after its last.
+    setTabOrder(ui_->TrackBar1, ui_->SpeedButton1);
+    setTabOrder(ui_->TrackBar1, ui_->SpeedButton2);
     connect(ui_->TrackBar1, &QSlider::valueChanged, this, &TForm9::TrackBar1Change);
     connect(ui_->SpeedButton2, &QPushButton::clicked, this, &TForm9::SpeedButton2Click);
     connect(ui_->SpeedButton1, &QPushButton::clicked, this, &TForm9::SpeedButton1Click);
@@ -38,13 +44,9 @@ void TForm2::Button2Click() {
     hideScreen(this);
 }
 
-// The price label keeps a name for the time it is empty; Qt's labels tell screen readers
-// their name alone, so from then on the name is the price.
 void TForm9::TrackBar1Change() {
     applyInjectionRule();
-    const QString price = QString::number(ui_->TrackBar1->value());
-    ui_->Label3->setText(price);
-    ui_->Label3->setAccessibleName(price);
+    ui_->Label3->setText(QString::number(ui_->TrackBar1->value()));
 }
 
 void TForm9::SpeedButton2Click() {

@@ -8,6 +8,7 @@
 #include "ui_main_window.h"
 #include "ui_market.h"
 
+#include <QKeyEvent>
 #include <array>
 
 namespace {
@@ -157,6 +158,19 @@ void TForm6::Button3Click() {
     ui_->SpinEdit1->setMaximum(Character.BagCapacity);
     services().notice(QStringLiteral("Размер сумки бомжа стал равен ") + capacity +
                       QStringLiteral(" !"));
+}
+
+// The quantity takes no focus, so + and - step it from anywhere on the screen, as its
+// arrows do and within their bounds.
+void TForm6::keyPressEvent(QKeyEvent *event) {
+    const int key = event->key();
+    if (key != Qt::Key_Plus && key != Qt::Key_Minus) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    if (ui_->SpinEdit1->isEnabled())
+        ui_->SpinEdit1->stepBy(key == Qt::Key_Plus ? 1 : -1);
+    event->accept();
 }
 
 void TForm6::SpeedButton1Click() {

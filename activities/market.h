@@ -7,6 +7,7 @@ namespace Ui {
 class TForm6;
 }
 
+class QKeyEvent;
 class QRadioButton;
 
 // The market: six goods at fixed prices, one trade per visit, and a bigger bag for 200.
@@ -27,6 +28,9 @@ public Q_SLOTS:
     void Button2Click();
     void Button3Click();
     void SpeedButton1Click();
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     void applyBuyRule();

@@ -1,10 +1,14 @@
 #include "activities/quantity_spin_box.h"
 
+#include "shell/arrow_spin_box.h"
+
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <algorithm>
 
 QuantitySpinBox::QuantitySpinBox(QWidget *parent)
     : QAbstractSpinBox(parent) {
+    announceSpinBoxSteps();
     lineEdit()->setReadOnly(true);
     setFocusPolicy(Qt::NoFocus);
     setAlignment(Qt::AlignRight);
@@ -36,6 +40,17 @@ QAbstractSpinBox::StepEnabled QuantitySpinBox::stepEnabled() const {
     if (value_ > Minimum)
         enabled |= StepDownEnabled;
     return enabled;
+}
+
+void QuantitySpinBox::keyPressEvent(QKeyEvent *event) {
+    if (!stepOnePage(this, event))
+        QAbstractSpinBox::keyPressEvent(event);
+}
+
+void QuantitySpinBox::wheelEvent(QWheelEvent *event) {
+    QWheelEvent plain = withoutStepModifier(*event);
+    QAbstractSpinBox::wheelEvent(&plain);
+    event->setAccepted(plain.isAccepted());
 }
 
 void QuantitySpinBox::show(int value) {

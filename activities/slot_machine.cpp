@@ -43,12 +43,6 @@ int drawSymbol() {
     return services().randomBelow(6) + 1;
 }
 
-// Qt's labels tell screen readers their name alone, so a named label carries its text.
-void showText(QLabel *label, const QString &text) {
-    label->setText(text);
-    label->setAccessibleName(text);
-}
-
 } // namespace
 
 int payout(const std::array<int, 5> &symbols) {
@@ -88,7 +82,7 @@ TForm11::TForm11(QWidget *parent)
 TForm11::~TForm11() = default;
 
 void TForm2::Button7Click() {
-    showText(Form11->ui().Label2, QString::number(Character.Money));
+    Form11->ui().Label2->setText(QString::number(Character.Money));
     hideScreen(this);
     showScreen(Form11);
     MediaPlayer1.play();
@@ -108,7 +102,7 @@ void TForm11::Button1Click() {
     Reel4 = drawSymbol();
     Reel5 = drawSymbol();
     Character.Money -= 2;
-    showText(ui_->Label2, QString::number(Character.Money));
+    ui_->Label2->setText(QString::number(Character.Money));
 }
 
 // The picture is read afresh on every tick, so a symbol file changed during play shows at
@@ -131,10 +125,12 @@ void TForm11::Timer1Timer() {
         return;
     const int won = payout(drawn);
     Timer1.stop();
-    showText(ui_->Label4, QStringLiteral("Выигрыш: ") + QString::number(won));
+    ui_->Label4->setText(QStringLiteral("Выигрыш: ") + QString::number(won));
     Character.Money += won;
-    showText(ui_->Label2, QString::number(Character.Money));
+    ui_->Label2->setText(QString::number(Character.Money));
     ui_->Button1->setEnabled(true);
+    // Disabling "Запуск" passed the focus on to "НАЗАД"; Space must spin again, not leave.
+    ui_->Button1->setFocus();
 }
 
 void TForm11::SpeedButton1Click() {

@@ -13,6 +13,7 @@ TForm10::TForm10(QWidget *parent)
     setBackground(this, ScreenOlive);
     refuseWindowClose(this);
     centreOnScreen(this);
+    playByKeyboard(this);
     connect(ui_->SpeedButton1, &QPushButton::clicked, this, &TForm10::SpeedButton1Click);
 }
 

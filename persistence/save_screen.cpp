@@ -1,6 +1,7 @@
 #include "persistence/save_screen.h"
 
 #include "core/character_state.h"
+#include "persistence/open_dialog.h"
 #include "persistence/saved_games.h"
 #include "shell/game_screens.h"
 #include "shell/main_window.h"
@@ -8,7 +9,7 @@
 #include "shell/services.h"
 #include "ui_save_screen.h"
 
-#include <QFileDialog>
+#include <QKeyEvent>
 
 TForm12::TForm12(QWidget *parent)
     : QWidget(parent)
@@ -43,18 +44,25 @@ void TForm12::Button2Click() {
     hideScreen(this);
 }
 
+// Enter presses "OK" and Escape "Отмена"; a focused button takes Enter for itself first.
+void TForm12::keyPressEvent(QKeyEvent *event) {
+    switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        ui_->Button1->click();
+        break;
+    case Qt::Key_Escape:
+        ui_->Button2->click();
+        break;
+    default:
+        QWidget::keyPressEvent(event);
+    }
+}
+
 // Loading redraws nothing: the next tick of the main window shows the loaded state.
 void TForm2::N3Click() {
     Character.AppDir = services().programFolder();
-    QFileDialog dialog(this);
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    // A typed name that does not exist is returned too, and reported as not found.
-    dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setNameFilter(QStringLiteral("*.sav"));
-    // A save under an empty name is ".sav", a hidden name here; the list must show it.
-    dialog.setFilter(dialog.filter() | QDir::Hidden);
-    dialog.setDirectory(Character.AppDir);
+    OpenSavedGameDialog dialog(this, Character.AppDir);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return;
     const LoadResult loaded = loadGameFile(Character.AppDir, dialog.selectedFiles().constFirst());

@@ -3,6 +3,8 @@
 #include <QWidget>
 #include <memory>
 
+class QKeyEvent;
+
 namespace Ui {
 class TForm12;
 }
@@ -19,6 +21,9 @@ public:
 public Q_SLOTS:
     void Button1Click();
     void Button2Click();
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     std::unique_ptr<Ui::TForm12> ui_;

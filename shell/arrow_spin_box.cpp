@@ -1,9 +1,122 @@
 #include "shell/arrow_spin_box.h"
 
+#include <QAccessibleWidget>
+#include <QKeyEvent>
 #include <QLineEdit>
+
+namespace {
+
+// Steps and values go through stepBy, so the bounds and the market's quirk of a value
+// above its maximum hold for a screen reader as for the arrows. The text is the number
+// shown, read-only as the box itself.
+class SpinBoxAccessible : public QAccessibleWidget,
+                          public QAccessibleValueInterface,
+                          public QAccessibleTextInterface {
+public:
+    explicit SpinBoxAccessible(QAbstractSpinBox *box)
+        : QAccessibleWidget(box, QAccessible::SpinBox) {}
+
+    void *interface_cast(QAccessible::InterfaceType type) override {
+        if (type == QAccessible::ValueInterface)
+            return static_cast<QAccessibleValueInterface *>(this);
+        if (type == QAccessible::TextInterface)
+            return static_cast<QAccessibleTextInterface *>(this);
+        return QAccessibleWidget::interface_cast(type);
+    }
+
+    QStringList actionNames() const override {
+        return QStringList{increaseAction(), decreaseAction()} + QAccessibleWidget::actionNames();
+    }
+    void doAction(const QString &name) override {
+        if (name == increaseAction())
+            step(1);
+        else if (name == decreaseAction())
+            step(-1);
+        else
+            QAccessibleWidget::doAction(name);
+    }
+
+    QVariant currentValue() const override { return box()->property("value"); }
+    void setCurrentValue(const QVariant &value) override {
+        step(value.toInt() - currentValue().toInt());
+    }
+    QVariant maximumValue() const override { return box()->property("maximum"); }
+    QVariant minimumValue() const override { return box()->property("minimum"); }
+    QVariant minimumStepSize() const override { return 1; }
+
+    QString text(int startOffset, int endOffset) const override {
+        return shown().mid(startOffset, endOffset < 0 ? -1 : endOffset - startOffset);
+    }
+    int characterCount() const override { return static_cast<int>(shown().size()); }
+    int cursorPosition() const override { return 0; }
+    void setCursorPosition(int) override {}
+    int selectionCount() const override { return 0; }
+    void selection(int, int *startOffset, int *endOffset) const override {
+        *startOffset = *endOffset = 0;
+    }
+    void addSelection(int, int) override {}
+    void removeSelection(int) override {}
+    void setSelection(int, int, int) override {}
+    QRect characterRect(int) const override { return {}; }
+    int offsetAtPoint(const QPoint &) const override { return -1; }
+    void scrollToSubstring(int, int) override {}
+    QString attributes(int, int *startOffset, int *endOffset) const override {
+        *startOffset = 0;
+        *endOffset = characterCount();
+        return {};
+    }
+
+private:
+    QAbstractSpinBox *box() const { return static_cast<QAbstractSpinBox *>(widget()); }
+    QString shown() const { return box()->findChild<QLineEdit *>()->text(); }
+    void step(int steps) const {
+        if (box()->isEnabled() && steps != 0)
+            box()->stepBy(steps);
+    }
+};
+
+QAccessibleInterface *spinBoxAccessible(const QString &className, QObject *object) {
+    if (className == QLatin1String("ArrowSpinBox") || className == QLatin1String("QuantitySpinBox"))
+        return new SpinBoxAccessible(static_cast<QAbstractSpinBox *>(object));
+    return nullptr;
+}
+
+} // namespace
 
 ArrowSpinBox::ArrowSpinBox(QWidget *parent)
     : QSpinBox(parent) {
+    announceSpinBoxSteps();
     lineEdit()->setReadOnly(true);
-    setFocusPolicy(Qt::NoFocus);
+    setFocusPolicy(Qt::StrongFocus);
+}
+
+void ArrowSpinBox::keyPressEvent(QKeyEvent *event) {
+    if (!stepOnePage(this, event))
+        QSpinBox::keyPressEvent(event);
+}
+
+void ArrowSpinBox::wheelEvent(QWheelEvent *event) {
+    QWheelEvent plain = withoutStepModifier(*event);
+    QSpinBox::wheelEvent(&plain);
+    event->setAccepted(plain.isAccepted());
+}
+
+bool stepOnePage(QAbstractSpinBox *box, QKeyEvent *event) {
+    if (event->key() != Qt::Key_PageUp && event->key() != Qt::Key_PageDown)
+        return false;
+    box->stepBy(event->key() == Qt::Key_PageUp ? 1 : -1);
+    event->accept();
+    return true;
+}
+
+QWheelEvent withoutStepModifier(const QWheelEvent &event) {
+    return QWheelEvent(event.position(), event.globalPosition(), event.pixelDelta(),
+                       event.angleDelta(), event.buttons(),
+                       event.modifiers() & ~Qt::ControlModifier, event.phase(), event.inverted(),
+                       event.source(), event.pointingDevice());
+}
+
+void announceSpinBoxSteps() {
+    static const bool installed = (QAccessible::installFactory(spinBoxAccessible), true);
+    Q_UNUSED(installed);
 }

@@ -14,6 +14,7 @@
 #include <QDBusConnectionInterface>
 #include <QLayout>
 #include <QScrollBar>
+#include <QShortcut>
 #include <QTabBar>
 
 namespace {
@@ -71,6 +72,22 @@ TForm2::TForm2(QWidget *parent)
     }
 
     connect(ui_->PageControl1, &QTabWidget::currentChanged, this, &TForm2::PageControl1Change);
+    connect(ui_->PageControl1, &QTabWidget::currentChanged, this,
+            [this] { focusFirstControl(ui_->PageControl1->currentWidget()); });
+    // The tab bar takes no focus, so the pages turn by a shortcut of the whole window.
+    for (const QKeySequence &keys :
+         {QKeySequence(Qt::CTRL | Qt::Key_Tab), QKeySequence(Qt::CTRL | Qt::Key_PageDown)})
+        connect(new QShortcut(keys, this), &QShortcut::activated, this, [this] { turnPage(1); });
+    for (const QKeySequence &keys : {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab),
+                                     QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab),
+                                     QKeySequence(Qt::CTRL | Qt::Key_PageUp)})
+        connect(new QShortcut(keys, this), &QShortcut::activated, this, [this] { turnPage(-1); });
+    // The corner buttons come after the pages' controls.
+    setTabOrder(ui_->Memo3, ui_->SpeedButton2);
+    setTabOrder(ui_->SpeedButton2, ui_->SpeedButton1);
+    playByKeyboard(this, [](QWidget *window) {
+        return static_cast<TForm2 *>(window)->ui().PageControl1->currentWidget();
+    });
     connect(ui_->SpeedButton1, &QToolButton::clicked, this, &TForm2::SpeedButton1Click);
     connect(ui_->SpeedButton2, &QToolButton::clicked, this, &TForm2::SpeedButton2Click);
     connect(ui_->N4, &QAction::triggered, this, &TForm2::N4Click);
@@ -181,6 +198,11 @@ void TForm2::PageControl1Change() {
     ui_->Panel8->setText(QStringLiteral("Мясо(кг): ") + QString::number(Character.Meat));
     ui_->Panel9->setText(QStringLiteral("Вместимость сумки: ") +
                          QString::number(Character.BagCapacity));
+}
+
+void TForm2::turnPage(int step) {
+    const int count = ui_->PageControl1->count();
+    ui_->PageControl1->setCurrentIndex((ui_->PageControl1->currentIndex() + step + count) % count);
 }
 
 void TForm2::SpeedButton1Click() {

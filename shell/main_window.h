@@ -58,6 +58,8 @@ private:
     void FormCreate();
     void trayActivated(QSystemTrayIcon::ActivationReason reason);
     void fillNeutralTexts();
+    // The next (1) or previous (-1) page, round from the last to the first.
+    void turnPage(int step);
 
     std::unique_ptr<Ui::TForm2> ui_;
 };

@@ -1,5 +1,6 @@
 #include "shell/picture.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 
 Picture::Picture(QWidget *parent)
@@ -21,4 +22,14 @@ void Picture::mouseReleaseEvent(QMouseEvent *event) {
     event->accept();
     if (rect().contains(event->position().toPoint()))
         Q_EMIT clicked();
+}
+
+void Picture::keyPressEvent(QKeyEvent *event) {
+    const int key = event->key();
+    if (key != Qt::Key_Return && key != Qt::Key_Enter && key != Qt::Key_Space) {
+        QLabel::keyPressEvent(event);
+        return;
+    }
+    event->accept();
+    Q_EMIT clicked();
 }

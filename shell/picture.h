@@ -2,7 +2,8 @@
 
 #include <QLabel>
 
-// A picture that reports a click, as the title picture and the reels need.
+// A picture that reports a click, as the title picture and the reels need; one that takes
+// the focus reports Enter and Space as a click too.
 class Picture : public QLabel {
     Q_OBJECT
 public:
@@ -14,4 +15,5 @@ Q_SIGNALS:
 protected:
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
 };

@@ -1,8 +1,11 @@
 #include "shell/screen_setup.h"
 
+#include <QAbstractButton>
 #include <QCloseEvent>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QScreen>
+#include <QTimer>
 #include <QWidget>
 
 namespace {
@@ -18,7 +21,56 @@ public:
     }
 };
 
+class KeyboardPlay : public QObject {
+public:
+    KeyboardPlay(QWidget *screen, QWidget *(*firstArea)(QWidget *))
+        : QObject(screen)
+        , screen_(screen)
+        , firstArea_(firstArea) {}
+
+    bool eventFilter(QObject *watched, QEvent *event) override {
+        if (watched != screen_)
+            return false;
+        if (event->type() == QEvent::Show) {
+            // Queued: the handler that showed the screen sets its enabled flags afterwards.
+            QTimer::singleShot(0, screen_, [this] {
+                focusFirstControl(firstArea_ ? firstArea_(screen_) : screen_);
+            });
+        } else if (event->type() == QEvent::KeyPress) {
+            const int key = static_cast<QKeyEvent *>(event)->key();
+            auto *button = qobject_cast<QAbstractButton *>(screen_->focusWidget());
+            if ((key == Qt::Key_Return || key == Qt::Key_Enter) && button && button->isEnabled() &&
+                button->isVisible()) {
+                button->click();
+                return true;
+            }
+        }
+        return false;
+    }
+
+private:
+    QWidget *screen_;
+    QWidget *(*firstArea_)(QWidget *);
+};
+
 } // namespace
+
+void playByKeyboard(QWidget *screen, QWidget *(*firstArea)(QWidget *screen)) {
+    screen->installEventFilter(new KeyboardPlay(screen, firstArea));
+}
+
+void focusFirstControl(QWidget *area) {
+    QWidget *window = area->window();
+    for (QWidget *w = window->nextInFocusChain(); w != window; w = w->nextInFocusChain()) {
+        if ((w->focusPolicy() & Qt::TabFocus) && w->isVisibleTo(window) && w->isEnabled() &&
+            (w == area || area->isAncestorOf(w)) && !w->focusProxy()) {
+            w->setFocus(Qt::TabFocusReason);
+            return;
+        }
+    }
+    if (QWidget *focused = window->focusWidget())
+        focused->clearFocus();
+}
 
 void refuseWindowClose(QWidget *screen) {
     static CloseRefusal refusal;
@@ -49,4 +101,5 @@ void makeDialogScreen(QWidget *screen, const QString &caption, QSize clientSize,
     setBackground(screen, background);
     refuseWindowClose(screen);
     centreOnScreen(screen);
+    playByKeyboard(screen);
 }

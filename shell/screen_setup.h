@@ -16,5 +16,13 @@ void makeDialogScreen(QWidget *screen, const QString &caption, QSize clientSize,
 // The screens have no close box: a close asked for by the window manager (Alt+F4) is
 // refused, so the screen's own buttons stay the only way out and no game window is lost.
 void refuseWindowClose(QWidget *screen);
+// Played by keyboard: each time the screen is shown, once the handler that showed it has
+// set it up, its first usable control takes the focus; Enter presses the focused button
+// or radio button as Space does. firstArea, when given, picks the part of the screen
+// whose first control counts (the main window's current page).
+void playByKeyboard(QWidget *screen, QWidget *(*firstArea)(QWidget *screen) = nullptr);
+// Focuses the first visible, enabled control of area in its window's tab order; with
+// none, the window keeps no focus, so no control of another arrangement stays focused.
+void focusFirstControl(QWidget *area);
 void setBackground(QWidget *widget, const QColor &colour);
 void centreOnScreen(QWidget *screen);

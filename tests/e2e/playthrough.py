@@ -227,6 +227,10 @@ def allowed_without_cyrillic(acc, window):
     # The three bins are numbered on their picture, and the buttons carry those numbers.
     if name_of(window) == "Урны" and role == pyatspi.ROLE_PUSH_BUTTON and name in ("1", "2", "3"):
         return True
+    # An amount that a Russian description explains (the bag's price "200").
+    if role == pyatspi.ROLE_LABEL and AMOUNT.fullmatch(name) and CYRILLIC.search(
+            acc.description or ""):
+        return True
     # An amount right after its caption ("Деньги:" 37): Qt's labels tell a screen reader only
     # their name, so naming the amount otherwise would hide the amount itself.
     if role == pyatspi.ROLE_LABEL and AMOUNT.fullmatch(name):
@@ -237,6 +241,19 @@ def allowed_without_cyrillic(acc, window):
             if before.getRole() == pyatspi.ROLE_LABEL and CYRILLIC.search(caption):
                 return caption.endswith(":")
     return False
+
+
+# Texts the player sees on the controls of a screen. A screen reader must say the same:
+# a control's name is its visible text, a description may add more.
+VISIBLE_TEXTS = {
+    "Сохранить": {pyatspi.ROLE_PUSH_BUTTON: ("OK", "Отмена")},
+    "Рынок": {pyatspi.ROLE_PUSH_BUTTON: ("Купить", "Продать", "Увеличить размер сумки", "НАЗАД"),
+              pyatspi.ROLE_LABEL: ("200",)},
+    'Игровой автомат "Крутифрукт"': {pyatspi.ROLE_PUSH_BUTTON: ("Запуск", "НАЗАД"),
+                                     pyatspi.ROLE_LABEL: ("Цена запуска - 2 рубля", "Деньги:")},
+    "Уколы": {pyatspi.ROLE_PUSH_BUTTON: ("НАЗАД", "Сделать"),
+              pyatspi.ROLE_LABEL: ("Сила укола", "Цена:")},
+}
 
 
 def audit(window, strict=True):
@@ -256,9 +273,9 @@ def audit(window, strict=True):
             if role not in CONTAINERS:
                 name = name_of(child)
                 if not name:
-                    # An empty label out of sight presents nothing (the icon place of a box
-                    # without an icon); once it shows text, the text is its name.
-                    if role != pyatspi.ROLE_LABEL or showing(child):
+                    # Qt names a label by its text, so a label without a name shows none (the
+                    # icon place of a box, the injection's price before the first move).
+                    if role != pyatspi.ROLE_LABEL:
                         problems.append(f"{here}: no name")
                 elif not CYRILLIC.search(name) and not allowed_without_cyrillic(child, window):
                     problems.append(f"{here}: «{name}»")
@@ -266,6 +283,11 @@ def audit(window, strict=True):
             walk(child, here)
 
     walk(window, f"«{title}»")
+    for role, texts in VISIBLE_TEXTS.get(title, {}).items():
+        for text in texts:
+            if find(window, role, text, visible=False) is None:
+                kind = "button" if role == pyatspi.ROLE_PUSH_BUTTON else "label"
+                problems.append(f"no {kind} named as it reads, «{text}»")
     report = f"controls of «{title}» without a Russian name:\n  " + "\n  ".join(problems)
     if strict:
         check(not problems, report)
@@ -384,8 +406,7 @@ def expect_money(hub, expected):
 
 
 def back(game, hub, window):
-    # The slot machine names its "НАЗАД" in ordinary letters for screen readers.
-    press(control(window, pyatspi.ROLE_PUSH_BUTTON, pattern="НАЗАД|Назад"))
+    press(control(window, pyatspi.ROLE_PUSH_BUTTON, "НАЗАД"))
     game.gone(window, f"«{name_of(window)}»")
     hub.come_back()
 
@@ -672,7 +693,7 @@ def save(game, hub):
     field.queryEditableText().setTextContents(SAVE_NAME)
     wait_for(lambda: field.queryText().getText(0, -1) == SAVE_NAME, "the name did not go in")
     visit(window, "save")
-    press(control(window, pyatspi.ROLE_PUSH_BUTTON, "Сохранить"))
+    press(control(window, pyatspi.ROLE_PUSH_BUTTON, "OK"))
     game.gone(window, "the save screen")
     path = os.path.join(GAME_DIR, SAVE_NAME + ".sav")
     wait_for(lambda: os.path.isfile(path), f"no {path} after saving")

@@ -8,20 +8,28 @@
 #include "ui_main_window.h"
 #include "ui_save_screen.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QDirIterator>
 #include <QFileDialog>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QListView>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QTreeView>
 #include <csignal>
+#include <cstdio>
 #include <fcntl.h>
 #include <limits>
+#include <sys/mount.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 namespace {
@@ -33,6 +41,9 @@ constexpr int Min = std::numeric_limits<int>::min();
 // Set before every load; no saved game holds it, so a changed field shows at once.
 const Values Before = {40, 41, 42, 43, 44, 45, 46, 47, 48, 49, 50, 51, 52, 53, 54, 55, 56};
 const char *const KilledSaveFolder = "SKITALIA_KILLED_SAVE_FOLDER";
+const char *const ChildFolder = "SKITALIA_CHILD_FOLDER";
+const char *const ChildOperation = "SKITALIA_CHILD_OPERATION";
+const char *const ChildAsNobody = "SKITALIA_CHILD_AS_NOBODY";
 
 Values fields() {
     const SavedValues values = savedValues(Character);
@@ -79,6 +90,22 @@ void limit(int resource, rlim_t soft) {
     setrlimit(resource, &limits);
 }
 
+int failToSync(int /*fd*/) {
+    errno = EIO;
+    return -1;
+}
+
+// A file system whose write-back fails reports it at the close; the staging file's close
+// still works here, so that the failure is the saved game's own.
+int closeFailingButStaging(int fd) {
+    const QString path = QFile::symLinkTarget(QStringLiteral("/proc/self/fd/%1").arg(fd));
+    const int closed = ::close(fd);
+    if (closed != 0 || path.endsWith(QStringLiteral("/prox.dat")))
+        return closed;
+    errno = EIO;
+    return -1;
+}
+
 // Run in a child process: a save that the kernel kills half-way through writing its file.
 int saveKilledHalfWay(const QString &folder) {
     SavedValues values{};
@@ -88,6 +115,89 @@ int saveKilledHalfWay(const QString &folder) {
     std::signal(SIGXFSZ, SIG_DFL);
     saveGameFile(folder, QStringLiteral("game"), values, [] { return 4; });
     return 0; // not reached when the save is killed
+}
+
+// Run in a child process, so that an operation that blocks or never ends is killed instead of
+// hanging the suite: "load <file>" or "save <name>", printing the message or "ok". A file
+// that grows without end is stopped at a megabyte.
+int runOperation(const QString &folder, const QString &operation) {
+    // Root passes every permission check; nobody does not.
+    if (qEnvironmentVariableIsSet(ChildAsNobody) && (::setgid(65534) != 0 || ::setuid(65534) != 0))
+        return 1;
+    limit(RLIMIT_CORE, 0);
+    limit(RLIMIT_FSIZE, rlim_t{1} << 20);
+    const QString argument = operation.section(u' ', 1);
+    SavedValues values{};
+    values.fill(5);
+    const QString problem = operation.startsWith(QStringLiteral("save"))
+                                ? saveGameFile(folder, argument, values, [] { return 4; })
+                                : loadGameFile(folder, argument).problem;
+    std::fputs(problem.isEmpty() ? "ok" : qPrintable(problem), stdout);
+    return 0;
+}
+
+QString inChild(const QString &folder, const QString &operation, bool asNobody = false) {
+    QProcess child;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    if (asNobody)
+        environment.insert(QString::fromLatin1(ChildAsNobody), QStringLiteral("1"));
+    environment.insert(QString::fromLatin1(ChildFolder), folder);
+    environment.insert(QString::fromLatin1(ChildOperation), operation);
+    child.setProcessEnvironment(environment);
+    child.start(QCoreApplication::applicationFilePath(), {});
+    if (!child.waitForFinished(3000)) {
+        child.kill();
+        child.waitForFinished();
+        return QStringLiteral("(still running after 3 s)");
+    }
+    if (child.exitStatus() != QProcess::NormalExit)
+        return QStringLiteral("(killed by signal %1)").arg(child.exitCode());
+    return QString::fromUtf8(child.readAllStandardOutput());
+}
+
+// What a folder holds, down to the kind of each entry and where its links lead; a regular
+// staging file aside, which a failed save or load may create or fill.
+QStringList fingerprint(const QString &folder) {
+    QStringList entries;
+    QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        struct stat status {};
+        ::lstat(QFile::encodeName(path).constData(), &status);
+        if (S_ISREG(status.st_mode) && it.fileName() == QStringLiteral("prox.dat"))
+            continue;
+        QString entry = it.fileName() + QStringLiteral(" %1").arg(status.st_mode, 0, 8);
+        if (S_ISLNK(status.st_mode))
+            entry += QStringLiteral(" -> ") + QFileInfo(path).symLinkTarget();
+        else if (S_ISREG(status.st_mode))
+            entry += u' ' + QString::fromLatin1(readFile(path).toHex());
+        entries << entry;
+    }
+    entries.sort();
+    return entries;
+}
+
+// Makes one entry that the attacks below need: "fifo NAME", "folder NAME", "device NAME"
+// (a node like /dev/null's), "link NAME TARGET" or "growing NAME" (a saved game whose
+// decoded text is longer than itself, so reading it into itself never ends).
+void arrange(const QString &step, const QString &program, const QString &outside) {
+    const QStringList words = QString(step)
+                                  .replace(QStringLiteral("<program>"), program)
+                                  .replace(QStringLiteral("<outside>"), outside)
+                                  .split(u' ');
+    const QByteArray path = QFile::encodeName(program + u'/' + words.value(1));
+    if (words[0] == QStringLiteral("fifo"))
+        QCOMPARE(::mkfifo(path.constData(), 0644), 0);
+    else if (words[0] == QStringLiteral("folder"))
+        QCOMPARE(::mkdir(path.constData(), 0755), 0);
+    else if (words[0] == QStringLiteral("device"))
+        QCOMPARE(::mknod(path.constData(), S_IFCHR | 0644, makedev(1, 3)), 0);
+    else if (words[0] == QStringLiteral("link"))
+        QCOMPARE(::symlink(QFile::encodeName(words[2]).constData(), path.constData()), 0);
+    else if (words[0] == QStringLiteral("growing"))
+        writeFile(QFile::decodeName(path), "0\n" + QByteArray("1\n").repeated(17));
+    else
+        QFAIL(qPrintable(step));
 }
 
 } // namespace
@@ -109,17 +219,24 @@ private Q_SLOTS:
     void saveNames();
     void failedSavesKeepTheEarlierFile();
     void killedSaveLeavesTheEarlierFileWhole();
+    void hostileFiles_data();
+    void hostileFiles();
+    void fileErrors_data();
+    void fileErrors();
     void openDialogAndFailedLoads();
     void loadedStateShowsAtTheNextTick();
 
 private:
     void save(const QString &name, int shift = 0);
     void load(const QString &choice);
+    void readDetails(QFileDialog *dialog);
 
     GameFixture game;
     QString dialogFolder;
     QStringList dialogFilters;
     QStringList dialogListing;
+    QStringList dialogDetails;
+    bool dialogColumnsWhole = false;
     bool dialogModalAndOwn = false;
 };
 
@@ -175,8 +292,44 @@ void TestSavedGames::load(const QString &choice) {
         dialogListing.clear();
         for (int row = 0; row < view->model()->rowCount(view->rootIndex()); ++row)
             dialogListing << view->model()->index(row, 0, view->rootIndex()).data().toString();
+        readDetails(dialog);
     });
     Form2->ui().N3->trigger();
+}
+
+// The detail view's rows as "name|size|type|date", and whether every column shows whole.
+void TestSavedGames::readDetails(QFileDialog *dialog) {
+    auto *view = dialog->findChild<QTreeView *>(QStringLiteral("treeView"));
+    QVERIFY(view && view->isVisible());
+    const QAbstractItemModel *model = view->model();
+    const QModelIndex root = view->rootIndex();
+    const auto cell = [&](int row, int column) {
+        return model->index(row, column, root).data().toString();
+    };
+    // Sizes and dates come from a background reader after the names.
+    const bool dated = QTest::qWaitFor(
+        [&] {
+            for (int row = 0; row < model->rowCount(root); ++row)
+                if (cell(row, 3).isEmpty())
+                    return false;
+            return true;
+        },
+        2000);
+    QVERIFY(dated);
+    dialogDetails.clear();
+    for (int row = 0; row < model->rowCount(root); ++row)
+        dialogDetails << QStringList{cell(row, 0), cell(row, 1), cell(row, 2), cell(row, 3)}.join(
+            u'|');
+    const QHeaderView *header = view->header();
+    int width = 0;
+    dialogColumnsWhole = true;
+    for (int column = 0; column < header->count(); ++column) {
+        const QAbstractItemView *items = view;
+        const int needed = qMax(header->sectionSizeHint(column), items->sizeHintForColumn(column));
+        dialogColumnsWhole &= header->sectionSize(column) >= needed;
+        width += header->sectionSize(column);
+    }
+    dialogColumnsWhole &= width <= view->viewport()->width();
 }
 
 void TestSavedGames::saveScreenArrangement() {
@@ -195,7 +348,8 @@ void TestSavedGames::saveScreenArrangement() {
     QVERIFY(ui.Button1->y() == ui.Button2->y() &&
             ui.Button1->x() + ui.Button1->width() <= ui.Button2->x());
     for (QWidget *w : std::initializer_list<QWidget *>{ui.Label1, ui.Edit1, ui.Button1, ui.Button2})
-        QVERIFY2(!w->accessibleName().isEmpty(), qPrintable(w->objectName()));
+        QVERIFY2(!QAccessible::queryAccessibleInterface(w)->text(QAccessible::Name).isEmpty(),
+                 qPrintable(w->objectName()));
     QVERIFY(QTest::qWaitForWindowExposed(Form12));
     const QImage field = ui.Edit1->grab().toImage();
     const QColor inside = field.pixelColor(field.width() - 6, field.height() / 2);
@@ -291,6 +445,13 @@ void TestSavedGames::handWrittenFiles_data() {
         << QByteArray("-1\r\n1\r\n2147483648\r\n") << Values() << QByteArray("1\r\n2147483648\r\n");
     QTest::newRow("bytes not a number")
         << QByteArray("0\r\n3\r\nabc\r\n") << Values() << QByteArray("2\r\n`ab\r\n");
+    QByteArray crOnly = "0\r\n" + fresh;
+    crOnly.replace("\r\n", "\r");
+    QTest::newRow("lone CR line ends")
+        << crOnly << Values{0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 2, 100, 0, 0, 100} << QByteArray();
+    // Shift 14: "1", CR, "4" are stored as "?", 27, "B"; the decoded CR ends the line.
+    QTest::newRow("decoded CR inside a value")
+        << QByteArray("13\r\n\x3f\x1b\x42\r\n\x40\r\n") << first({1, 4, 2}) << QByteArray();
     QTest::newRow("first line not a number")
         << QByteArray("abc\r\n1\r\n") << Values() << QByteArray("(missing)");
 }
@@ -327,6 +488,9 @@ void TestSavedGames::saveNames_data() {
         {"absolute", "<outside>/game", "Invalid filename."},
         {"absolute with backslashes", "<outside>\\game", "Invalid filename."},
         {"name of a folder", "folder", "File access denied."},
+        {"pasted line end", "game\nx", "Invalid filename."},
+        {"tab", "a\tb", "Invalid filename."},
+        {"characters other systems refuse", "a:b*c?<>|\"", "a:b*c?<>|\".sav"},
     };
     for (const auto &row : rows)
         QTest::newRow(row[0]) << QString::fromUtf8(row[1]) << QString::fromUtf8(row[2]);
@@ -384,7 +548,9 @@ void TestSavedGames::failedSavesKeepTheEarlierFile() {
     rlimit openFiles{};
     getrlimit(RLIMIT_FSIZE, &fileSize);
     getrlimit(RLIMIT_NOFILE, &openFiles);
+    const FileFinishCalls real = fileFinishCalls;
     const auto undo = [&] {
+        fileFinishCalls = real;
         setrlimit(RLIMIT_FSIZE, &fileSize);
         setrlimit(RLIMIT_NOFILE, &openFiles);
         std::signal(SIGXFSZ, SIG_DFL);
@@ -398,7 +564,8 @@ void TestSavedGames::failedSavesKeepTheEarlierFile() {
         int shift; // 0: fails before the shift is drawn
     };
     const Failure failures[] = {
-        {"Disk full.", [&] { QVERIFY(QFile::link(QStringLiteral("/dev/full"), staging)); }, 0},
+        {"I/O error 5.", [] { fileFinishCalls.sync = failToSync; }, 2},
+        {"I/O error 5.", [] { fileFinishCalls.close = closeFailingButStaging; }, 2},
         {"File access denied.", [&] { QVERIFY(QDir().mkdir(staging)); }, 0},
         {"Too many open files.",
          [] {
@@ -434,7 +601,14 @@ void TestSavedGames::failedSavesKeepTheEarlierFile() {
 void TestSavedGames::killedSaveLeavesTheEarlierFileWhole() {
     save(QStringLiteral("game"), 3);
     const QByteArray earlier = readFile(game.file(QStringLiteral("game.sav")));
+    // A player's own copy, seven letters, or a link: not a temporary file of the game's own.
+    writeFile(game.file(QStringLiteral("game.sav.backup")), earlier);
+    writeFile(game.file(QStringLiteral("game.sav.saving-backup1")), earlier);
+    QVERIFY(QFile::link(game.file(QStringLiteral("game.sav")),
+                        game.file(QStringLiteral("x.sav.saving-link01"))));
     const QStringList files = listing(game.folder());
+    // A save killed after its file was complete, before it took the old one's place.
+    writeFile(game.file(QStringLiteral("game.sav.saving-Ab3dE9")), earlier);
 
     QProcess child;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -447,7 +621,129 @@ void TestSavedGames::killedSaveLeavesTheEarlierFileWhole() {
     // Killed after the staging file was written: its values are there, the save is not.
     QVERIFY(readFile(game.file(QStringLiteral("prox.dat"))).startsWith("777\r\n"));
     QCOMPARE(readFile(game.file(QStringLiteral("game.sav"))), earlier);
+
+    // The next save clears what the killed ones left, and only that.
+    save(QStringLiteral("game"), 5);
     QCOMPARE(listing(game.folder()), files);
+    QCOMPARE(decoded(readFile(game.file(QStringLiteral("game.sav")))), fields());
+}
+
+void TestSavedGames::hostileFiles_data() {
+    QTest::addColumn<QStringList>("steps");
+    QTest::addColumn<QString>("operation");
+    QTest::addColumn<QString>("message");
+    const char *const rows[][4] = {
+        {"FIFO chosen", "fifo fifo.sav", "load <program>/fifo.sav", "File access denied."},
+        {"character device chosen", "", "load /dev/zero", "File access denied."},
+        {"folder chosen", "folder dir.sav", "load <program>/dir.sav", "File access denied."},
+        {"staging file chosen", "growing prox.dat", "load <program>/prox.dat",
+         "File access denied."},
+        {"link to the staging file chosen", "growing prox.dat|link game.sav <program>/prox.dat",
+         "load <program>/game.sav", "File access denied."},
+        {"staging file a FIFO, save", "fifo prox.dat", "save game", "File access denied."},
+        {"staging file a FIFO, load", "fifo prox.dat", "load <outside>/victim.sav",
+         "File access denied."},
+        {"staging file links outside, save", "link prox.dat <outside>/notes", "save game",
+         "File access denied."},
+        {"staging file links outside, load", "link prox.dat <outside>/notes",
+         "load <outside>/victim.sav", "File access denied."},
+        {"save name links outside", "link game.sav <outside>/notes", "save game",
+         "Invalid filename."},
+        {"save name a device", "device game.sav", "save game", "Invalid filename."},
+        {"save name a FIFO", "fifo game.sav", "save game", "Invalid filename."},
+        {"subfolder links outside", "link sub <outside>", "save sub/victim", "Invalid filename."},
+        {"loading through a link to a regular file", "link other.sav <outside>/victim.sav",
+         "load <program>/other.sav", "ok"},
+    };
+    for (const auto &[name, steps, operation, message] : rows)
+        QTest::newRow(name) << QString::fromUtf8(steps).split(u'|', Qt::SkipEmptyParts)
+                            << QString::fromUtf8(operation) << QString::fromUtf8(message);
+}
+
+// Files that are not what they seem: each attack is refused at once, in a child that is
+// killed when it hangs, and nothing changes in the program folder or outside it.
+void TestSavedGames::hostileFiles() {
+    QFETCH(QStringList, steps);
+    QFETCH(QString, operation);
+    QFETCH(QString, message);
+    const QTemporaryDir outside;
+    const QString program = game.folder();
+    writeFile(outside.filePath(QStringLiteral("notes")), "notes");
+    writeFile(outside.filePath(QStringLiteral("victim.sav")), "0\r\n3\r\n211\r\n");
+    for (const QString &step : steps)
+        arrange(step, program, outside.path());
+    const QStringList inside = fingerprint(program);
+    const QStringList beyond = fingerprint(outside.path());
+    operation.replace(QStringLiteral("<program>"), program);
+    operation.replace(QStringLiteral("<outside>"), outside.path());
+
+    QCOMPARE(inChild(program, operation), message);
+    QCOMPARE(fingerprint(program), inside);
+    QCOMPARE(fingerprint(outside.path()), beyond);
+    if (message == QStringLiteral("ok"))
+        QCOMPARE(readFile(game.file(QStringLiteral("prox.dat"))), QByteArray());
+}
+
+void TestSavedGames::fileErrors_data() {
+    QTest::addColumn<QString>("setting");
+    QTest::addColumn<QString>("operation");
+    QTest::addColumn<QString>("message");
+    const QString tooLong = QStringLiteral("load <program>/") + QString(300, u'a');
+    const char *const rows[][4] = {
+        {"missing file", "", "load <program>/none.sav", "File not found."},
+        {"missing folder on the way to a load", "", "load <program>/none/game.sav",
+         "File not found."},
+        {"missing folder on the way to a save", "", "save none/game", "Invalid filename."},
+        {"a file where a folder should be", "", "save game.sav/game", "Invalid filename."},
+        {"read-only file system", "read-only", "save game", "File access denied."},
+        {"no permission", "nobody", "save game", "File access denied."},
+        {"full disk", "full", "save game", "Disk full."},
+        {"name too long", "", "", "I/O error 36."},
+    };
+    for (const auto &[name, setting, operation, message] : rows)
+        QTest::newRow(name) << QString::fromUtf8(setting)
+                            << (*operation ? QString::fromUtf8(operation) : tooLong)
+                            << QString::fromUtf8(message);
+}
+
+// Each error the file system can give, provoked for real, shows its own message and leaves
+// the program folder as it was.
+void TestSavedGames::fileErrors() {
+    QFETCH(QString, setting);
+    QFETCH(QString, operation);
+    QFETCH(QString, message);
+    const QString program = game.file(QStringLiteral("work"));
+    const QByteArray path = QFile::encodeName(program);
+    QVERIFY(QDir().mkpath(program));
+    bool mounted = false;
+    const auto unmount = qScopeGuard([&] {
+        if (mounted)
+            ::umount2(path.constData(), MNT_DETACH);
+    });
+    if (setting == QStringLiteral("full")) {
+        if (::mount("tmpfs", path.constData(), "tmpfs", 0, "size=64k") != 0)
+            QSKIP("a small tmpfs cannot be mounted here, so no disk can be made full");
+        mounted = true;
+    }
+    writeFile(program + QStringLiteral("/game.sav"), "0\r\n3\r\n");
+    if (setting == QStringLiteral("full")) {
+        QFile filler(program + QStringLiteral("/filler"));
+        QVERIFY(filler.open(QIODevice::WriteOnly));
+        while (filler.write(QByteArray(4096, 'x')) > 0 && filler.flush()) {
+        }
+    }
+    if (setting == QStringLiteral("read-only")) {
+        if (::mount(path.constData(), path.constData(), nullptr, MS_BIND, nullptr) != 0)
+            QSKIP("a folder cannot be bound here, so none can be made read-only");
+        mounted = true;
+        QCOMPARE(
+            ::mount(nullptr, path.constData(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr),
+            0);
+    }
+    const QStringList before = fingerprint(program);
+    operation.replace(QStringLiteral("<program>"), program);
+    QCOMPARE(inChild(program, operation, setting == QStringLiteral("nobody")), message);
+    QCOMPARE(fingerprint(program), before);
 }
 
 void TestSavedGames::openDialogAndFailedLoads() {
@@ -474,6 +770,11 @@ void TestSavedGames::openDialogAndFailedLoads() {
     QVERIFY(dialogModalAndOwn);
     dialogListing.sort();
     QCOMPARE(dialogListing, QStringList({".sav", "game.sav"}));
+    // Russian sizes, dates and the type of a saved game whatever the system's language.
+    const QRegularExpression russian(
+        QStringLiteral(R"(^game\.sav\|\d+ байт\|Сохранённая игра\|\d\d\.\d\d\.\d{4} \d\d:\d\d$)"));
+    QVERIFY2(dialogDetails.filter(russian).size() == 1, qPrintable(dialogDetails.join(u'\n')));
+    QVERIFY(dialogColumnsWhole);
     QVERIFY(!QFile::exists(staging));
 
     const auto undo = qScopeGuard([&] {
@@ -483,10 +784,13 @@ void TestSavedGames::openDialogAndFailedLoads() {
     QVERIFY(QDir().mkdir(staging));
     load(game.file(QStringLiteral("game.sav")));
     QVERIFY(QDir().rmdir(staging));
-    QVERIFY(QFile::link(QStringLiteral("/dev/full"), staging));
+    const FileFinishCalls real = fileFinishCalls;
+    fileFinishCalls.close = closeFailingButStaging;
     load(game.file(QStringLiteral("game.sav")));
-    QCOMPARE(game.services.boxes(), QStringList({"error File not found.",
-                                                 "error File access denied.", "error Disk full."}));
+    fileFinishCalls = real;
+    QCOMPARE(
+        game.services.boxes(),
+        QStringList({"error File not found.", "error File access denied.", "error I/O error 5."}));
     QCOMPARE(fields(), Before);
 }
 
@@ -509,6 +813,9 @@ void TestSavedGames::loadedStateShowsAtTheNextTick() {
 }
 
 int main(int argc, char *argv[]) {
+    if (qEnvironmentVariableIsSet(ChildOperation))
+        return runOperation(qEnvironmentVariable(ChildFolder),
+                            qEnvironmentVariable(ChildOperation));
     if (qEnvironmentVariableIsSet(KilledSaveFolder))
         return saveKilledHalfWay(qEnvironmentVariable(KilledSaveFolder));
     QApplication app(argc, argv);

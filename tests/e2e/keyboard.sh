@@ -1,0 +1,132 @@
+#!/usr/bin/env bash
+# A game played with the keyboard alone on a real X server: the title, two hours of begging,
+# two boxes of matches at the market, the canteen, two spins of the slot machine, a save
+# and the exit, every step a key press. The saved game must hold what was done.
+set -uo pipefail
+GAME=$1
+SHOTS=$2
+source "$(dirname "$0")/lib.sh"
+
+start_xvfb
+copy_game_folder
+
+# Waits until the window has the keyboard, as the window manager gives it to a new window.
+wait_active() {
+    for _ in $(seq 100); do
+        [[ "$(xdotool getactivewindow 2>/dev/null)" == "$1" ]] && return 0
+        sleep 0.05
+    done
+    fail "the window $1 ($2) never took the keyboard"
+}
+
+wait_gone() {
+    for _ in $(seq 100); do
+        window_shown "$1" || return 0
+        sleep 0.05
+    done
+    fail "«$1» is still shown"
+}
+
+# Waits until the window shows the same picture four times a quarter second apart: the
+# reels have stopped.
+wait_still() {
+    local last="" same=0 now
+    for _ in $(seq 80); do
+        now=$(import -window "$1" rgb:- 2>/dev/null | md5sum)
+        if [[ "$now" == "$last" ]]; then
+            ((++same >= 3)) && return 0
+        else
+            same=0
+        fi
+        last=$now
+        sleep 0.25
+    done
+    fail "«$2» never came to rest"
+}
+
+key() {
+    xdotool key --delay 60 "$@"
+}
+
+"$COPY" &
+GAME_PID=$!
+title=$(wait_window "Скиталия" "176x230" 15) || fail "no title window"
+wait_active "$title" title
+key Return
+main=$(wait_window "Скиталия" "536x[0-9]*" 5) || fail "Enter on the title did not start the game"
+wait_active "$main" "main window"
+
+# Two pages on, "Промыслы": its first button, "Просить милостыню", has the focus.
+key ctrl+Tab ctrl+Next
+key space
+beg=$(wait_window "Милостыня" "476x317" 5) || fail "no begging screen"
+wait_active "$beg" begging
+key Tab space # "Сделать выбор": the hours take the focus
+key Up        # two hours
+key Tab space # "Начать поиск"
+# The run ends on "НАЗАД"; until then Enter lands on the place list and does nothing.
+for _ in $(seq 60); do
+    window_shown "Милостыня" || break
+    key Return
+    sleep 0.25
+done
+wait_gone "Милостыня"
+wait_active "$main" "main window after begging"
+
+key Tab Tab space # "Пойти на рынок"
+market=$(wait_window "Рынок" "470x340" 5) || fail "no market"
+wait_active "$market" market
+key Down Down space # the matches
+key plus            # a quantity of two
+key Tab space       # "Купить"
+wait_gone "Рынок"
+wait_active "$main" "main window after the market"
+
+key ctrl+shift+Tab # "Жизнедеятельность": "Пожрать" has the focus
+key Return
+canteen=$(wait_window "Столовая" "[0-9]*x[0-9]*" 5) || fail "no canteen"
+wait_active "$canteen" canteen
+screenshot "$canteen" e2e-keyboard-canteen
+key space # nothing to eat: "НАЗАД" is the only control
+wait_gone "Столовая"
+wait_active "$main" "main window after the canteen"
+
+key ctrl+Prior ctrl+Prior ctrl+Next ctrl+Next ctrl+Next ctrl+Next # round to "Развлечения"
+key space # "Пойти играть"
+slot=$(wait_window 'Игровой автомат "Крутифрукт"' "320x290" 5) || fail "no slot machine"
+wait_active "$slot" "slot machine"
+key space # "Запуск"
+sleep 0.5
+wait_still "$slot" "the slot machine"
+key space # "Запуск" again: the focus stayed on it
+sleep 0.5
+window_shown 'Игровой автомат "Крутифрукт"' || fail "Space after a spin left the slot machine"
+wait_still "$slot" "the slot machine"
+screenshot "$slot" e2e-keyboard-slot-machine
+key Tab space # "НАЗАД"
+wait_gone 'Игровой автомат "Крутифрукт"'
+wait_active "$main" "main window after the slot machine"
+
+key alt Return Return # "Файл" → "Сохранить игру"
+save=$(wait_window "Сохранить" "260x110" 5) || fail "no save screen"
+wait_active "$save" "save screen"
+xdotool type --delay 40 keys
+key Return # "OK"
+wait_gone "Сохранить"
+[[ -f "$FOLDER/keys.sav" ]] || fail "no keys.sav after Enter on the save screen"
+
+read -r citizen passport room bottles paper bread pasta matches cigarettes gum meat money bag \
+    health feces fatigue satiety <<<"$(values "$FOLDER/keys.sav")" || fail "keys.sav is not a saved game"
+((matches == 2)) || fail "bought $matches boxes of matches, not 2"
+((bread + pasta + cigarettes + gum + meat + bottles + paper == 0)) || fail "other goods moved"
+((citizen + passport + room == 0 && bag == 2)) || fail "documents or bag changed"
+# Two hours of begging and one visit to the market.
+((fatigue >= 2 * 2 + 3 && fatigue <= 5 * 2 + 3)) || fail "fatigue $fatigue"
+((health >= 100 - 4 * 2 - 2 && health <= 100 - 2 * 2 - 2)) || fail "health $health"
+((satiety >= 100 - 4 * 2 - 1 && satiety <= 100 - 2 * 2 - 1)) || fail "satiety $satiety"
+((feces >= 1 * 2 + 3 && feces <= 5 * 2 + 3)) || fail "feces $feces"
+((money >= 0)) || fail "money $money"
+
+key alt Return Up Return # "Файл" → "Выход"
+expect_exit 0 5
+echo "e2e keyboard: passed (money $money, fatigue $fatigue)"

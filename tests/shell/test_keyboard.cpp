@@ -1,0 +1,488 @@
+#include "activities/begging.h"
+#include "activities/canteen.h"
+#include "activities/injections.h"
+#include "activities/market.h"
+#include "activities/slot_machine.h"
+#include "core/character_state.h"
+#include "core/death_screen.h"
+#include "core/vital_monitor.h"
+#include "game_fixture.h"
+#include "persistence/save_screen.h"
+#include "shell/game_screens.h"
+#include "shell/main_window.h"
+#include "shell/title_screen.h"
+#include "ui_begging.h"
+#include "ui_canteen.h"
+#include "ui_death_screen.h"
+#include "ui_injections.h"
+#include "ui_main_window.h"
+#include "ui_market.h"
+#include "ui_save_screen.h"
+#include "ui_slot_machine.h"
+#include "ui_title_screen.h"
+
+#include <QAbstractButton>
+#include <QAccessible>
+#include <QAccessibleActionInterface>
+#include <QFile>
+#include <QTest>
+#include <functional>
+
+namespace {
+
+// A key as the player presses it: through the window, to whatever has its focus, with the
+// window's shortcuts looked at first.
+void press(QWidget *screen, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    QTest::keyClick(screen->windowHandle(), key, modifiers);
+}
+
+// The focus moves once the handler that showed a screen has ended.
+void settle() {
+    QCoreApplication::processEvents();
+}
+
+void openTitle() {
+    Form1->show();
+    QVERIFY(QTest::qWaitForWindowExposed(Form1));
+    settle();
+}
+
+// A screen, how to open it, and the control that should then have the focus.
+struct Opening {
+    const char *name;
+    std::function<void()> open;
+    std::function<QWidget *()> focused;
+};
+
+// A one-hour begging run that collects nothing, with one millisecond between steps.
+void scriptShortBegging(ScriptedServices &services) {
+    for (int step = 0; step < 100; ++step)
+        services.script({{2, 0}, {10, 0}});
+    services.script({{3, 0}, {4, 0}, {5, 0}, {3, 0}, {3, 0}});
+}
+
+const std::vector<Opening> &openings(ScriptedServices &services) {
+    static std::vector<Opening> table;
+    table = {
+        {"title", [] { openTitle(); }, [] { return Form1->ui().Image2; }},
+        {"main window on its trades page",
+         [] {
+             Form2->ui().PageControl1->setCurrentIndex(2);
+             Form1->Image2Click();
+         },
+         [] { return Form2->ui().Button4; }},
+        {"begging, the place", [] { Form2->Button4Click(); }, [] { return Form3->ui().ComboBox1; }},
+        {"begging, the hours",
+         [] {
+             Form2->Button4Click();
+             Form3->ui().Button1->click();
+         },
+         [] { return Form3->ui().SpinEdit1; }},
+        {"begging, the result",
+         [&services] {
+             scriptShortBegging(services);
+             Form2->Button4Click();
+             Form3->ui().Button1->click();
+             Form3->ui().Button2->click();
+         },
+         [] { return Form3->ui().SpeedButton1; }},
+        {"market", [] { Form2->Button6Click(); }, [] { return Form6->ui().RadioButton1; }},
+        // Only the pasta is there: the flags set after showing decide the first control.
+        {"canteen",
+         [] {
+             Character.Pasta = 1;
+             Form2->Button1Click();
+         },
+         [] { return Form8->ui().SpeedButton3; }},
+        {"canteen with nothing to eat", [] { Form2->Button1Click(); },
+         [] { return Form8->ui().SpeedButton1; }},
+        // The last visit left the focus on "НАЗАД" and every food disabled.
+        {"canteen, a later visit",
+         [] {
+             Form2->Button1Click();
+             settle();
+             Form8->ui().SpeedButton1->click();
+             Character.Pasta = 1;
+             Form2->Button1Click();
+         },
+         [] { return Form8->ui().SpeedButton3; }},
+        {"injections", [] { Form2->Button2Click(); }, [] { return Form9->ui().TrackBar1; }},
+        {"slot machine", [] { Form2->Button7Click(); }, [] { return Form11->ui().Button1; }},
+        {"save", [] { Form2->N2Click(); }, [] { return Form12->ui().Edit1; }},
+        {"death",
+         [] {
+             Character.Health = -1;
+             Form2->Timer1Timer();
+         },
+         [] { return Form10->ui().SpeedButton1; }},
+    };
+    return table;
+}
+
+QList<QWidget *> tabOrder(QWidget *screen, int length) {
+    QList<QWidget *> order;
+    for (int i = 0; i < length; ++i) {
+        order << screen->focusWidget();
+        press(screen, Qt::Key_Tab);
+    }
+    return order;
+}
+
+// Five symbols and every fresh draw of the reels for one spin.
+void scriptSpin(ScriptedServices &services) {
+    for (int symbol = 1; symbol <= 5; ++symbol)
+        services.script({{6, symbol - 1}});
+    for (int tick = 1; tick <= SpinTicks; ++tick)
+        for (int reel = 1; reel <= 5; ++reel)
+            if (tick <= 30 * reel)
+                services.script({{6, 0}});
+}
+
+QString nameOf(QWidget *widget) {
+    return QAccessible::queryAccessibleInterface(widget)->text(QAccessible::Name);
+}
+
+} // namespace
+
+class TestKeyboard : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+
+    void titleStartsOnEnterOrSpace_data();
+    void titleStartsOnEnterOrSpace();
+    void eachScreenFocusesItsFirstUsefulControl_data();
+    void eachScreenFocusesItsFirstUsefulControl();
+    void tabReachesTheControlsInOrder_data();
+    void tabReachesTheControlsInOrder();
+    void pagesTurnByAWindowShortcut_data();
+    void pagesTurnByAWindowShortcut();
+    void enterAndSpacePressTheFocusedControl_data();
+    void enterAndSpacePressTheFocusedControl();
+    void plusAndMinusStepTheMarketsQuantity_data();
+    void plusAndMinusStepTheMarketsQuantity();
+    void spinBoxesStepByOne_data();
+    void spinBoxesStepByOne();
+    void spaceSpinsAgainAfterASpin();
+    void saveScreenTakesEnterAndEscape_data();
+    void saveScreenTakesEnterAndEscape();
+    void namesAreTheVisibleTexts();
+
+private:
+    GameFixture game;
+};
+
+void TestKeyboard::init() {
+    game.start();
+    Form2->Timer1.stop();
+}
+
+void TestKeyboard::cleanup() {
+    QVERIFY2(game.services.problems.isEmpty(), qPrintable(game.services.problems.join(u'\n')));
+    game.finish();
+}
+
+void TestKeyboard::titleStartsOnEnterOrSpace_data() {
+    QTest::addColumn<Qt::Key>("key");
+    QTest::newRow("Enter") << Qt::Key_Return;
+    QTest::newRow("keypad Enter") << Qt::Key_Enter;
+    QTest::newRow("Space") << Qt::Key_Space;
+}
+
+void TestKeyboard::titleStartsOnEnterOrSpace() {
+    QFETCH(Qt::Key, key);
+    openTitle();
+    press(Form1, key);
+    QVERIFY(!Form1->isVisible() && Form2->isVisible());
+    QVERIFY(!Form1->isEnabled());
+    QCOMPARE(Character.BuyPrice, 5); // the click's own handler ran
+}
+
+void TestKeyboard::eachScreenFocusesItsFirstUsefulControl_data() {
+    QTest::addColumn<int>("row");
+    for (int row = 0; row < static_cast<int>(openings(game.services).size()); ++row)
+        QTest::newRow(openings(game.services)[static_cast<std::size_t>(row)].name) << row;
+}
+
+void TestKeyboard::eachScreenFocusesItsFirstUsefulControl() {
+    QFETCH(int, row);
+    const Opening &opening = openings(game.services)[static_cast<std::size_t>(row)];
+    opening.open();
+    settle();
+    QWidget *expected = opening.focused();
+    QVERIFY(expected->isVisible());
+    QCOMPARE(expected->window()->focusWidget(), expected);
+}
+
+void TestKeyboard::tabReachesTheControlsInOrder_data() {
+    QTest::addColumn<std::function<QList<QWidget *>()>>("walk");
+    QTest::addColumn<std::function<QList<QWidget *>()>>("expected");
+    QTest::newRow("main window, life page: the page, then the corner buttons") << std::function([] {
+        Form2->ui().PageControl1->setCurrentIndex(1);
+        showScreen(Form2);
+        settle();
+        return tabOrder(Form2, 7);
+    }) << std::function([] {
+        Ui::TForm2 &ui = Form2->ui();
+        return QList<QWidget *>{ui.Button1,      ui.Button2,      ui.Button3, ui.SpeedButton3,
+                                ui.SpeedButton2, ui.SpeedButton1, ui.Button1};
+    });
+    QTest::newRow("begging: the hours take the focus") << std::function([] {
+        Form2->Button4Click();
+        Form3->ui().Button1->click();
+        settle();
+        return tabOrder(Form3, 3);
+    }) << std::function([] {
+        return QList<QWidget *>{Form3->ui().SpinEdit1, Form3->ui().Button2, Form3->ui().SpinEdit1};
+    });
+    QTest::newRow("market: the goods, never the quantity") << std::function([] {
+        Character.Bread = 5;
+        Character.Money = 100;
+        Form2->Button6Click();
+        settle();
+        press(Form6, Qt::Key_Space);
+        return tabOrder(Form6, 5);
+    }) << std::function([] {
+        Ui::TForm6 &ui = Form6->ui();
+        return QList<QWidget *>{ui.RadioButton1, ui.Button1, ui.Button2, ui.Button3,
+                                ui.SpeedButton1};
+    });
+    QTest::newRow("injections: strength, injection, back") << std::function([] {
+        Character.Money = 5;
+        Form2->Button2Click();
+        settle();
+        return tabOrder(Form9, 3);
+    }) << std::function([] {
+        Ui::TForm9 &ui = Form9->ui();
+        return QList<QWidget *>{ui.TrackBar1, ui.SpeedButton2, ui.SpeedButton1};
+    });
+}
+
+void TestKeyboard::tabReachesTheControlsInOrder() {
+    QFETCH(std::function<QList<QWidget *>()>, walk);
+    QFETCH(std::function<QList<QWidget *>()>, expected);
+    QCOMPARE(walk(), expected());
+}
+
+void TestKeyboard::pagesTurnByAWindowShortcut_data() {
+    QTest::addColumn<Qt::Key>("key");
+    QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
+    QTest::addColumn<int>("from");
+    QTest::addColumn<int>("to");
+    const Qt::KeyboardModifiers ctrl = Qt::ControlModifier;
+    const Qt::KeyboardModifiers ctrlShift = Qt::ControlModifier | Qt::ShiftModifier;
+    QTest::newRow("Ctrl+Tab") << Qt::Key_Tab << ctrl << 1 << 2;
+    QTest::newRow("Ctrl+PgDn") << Qt::Key_PageDown << ctrl << 1 << 2;
+    QTest::newRow("Ctrl+Shift+Tab") << Qt::Key_Backtab << ctrlShift << 2 << 1;
+    QTest::newRow("Ctrl+PgUp") << Qt::Key_PageUp << ctrl << 2 << 1;
+    QTest::newRow("Ctrl+Tab on the last page") << Qt::Key_Tab << ctrl << 6 << 0;
+    QTest::newRow("Ctrl+PgUp on the first page") << Qt::Key_PageUp << ctrl << 0 << 6;
+}
+
+void TestKeyboard::pagesTurnByAWindowShortcut() {
+    QFETCH(Qt::Key, key);
+    QFETCH(Qt::KeyboardModifiers, modifiers);
+    QFETCH(int, from);
+    QFETCH(int, to);
+    Ui::TForm2 &ui = Form2->ui();
+    ui.PageControl1->setCurrentIndex(from);
+    showScreen(Form2);
+    QVERIFY(QTest::qWaitForWindowActive(Form2));
+    settle();
+    game.services.events.clear();
+
+    press(Form2, key, modifiers);
+    QCOMPARE(ui.PageControl1->currentIndex(), to);
+    QCOMPARE(game.services.sounds(), QStringList{QStringLiteral("2.wav")}); // the tab change ran
+    QCOMPARE(ui.PageControl1->tabBar()->focusPolicy(), Qt::NoFocus);
+    const QList<QWidget *> firsts = {nullptr,        ui.Button1, ui.Button4, ui.Button7,
+                                     ui.WebBrowser1, ui.Memo1,   ui.Memo2};
+    QCOMPARE(Form2->focusWidget(), firsts[to]);
+}
+
+void TestKeyboard::enterAndSpacePressTheFocusedControl_data() {
+    QTest::addColumn<Qt::Key>("key");
+    QTest::newRow("Enter") << Qt::Key_Return;
+    QTest::newRow("Space") << Qt::Key_Space;
+}
+
+void TestKeyboard::enterAndSpacePressTheFocusedControl() {
+    QFETCH(Qt::Key, key);
+    Character.Bread = 1;
+    Form2->Button6Click();
+    settle();
+    press(Form6, key); // the focused good: bread
+    QVERIFY(Form6->ui().RadioButton1->isChecked());
+    QVERIFY(Form6->ui().SpinEdit1->isEnabled());
+    Form6->SpeedButton1Click();
+
+    Form2->Button1Click();
+    settle();
+    press(Form8, key); // the focused button: a loaf
+    QCOMPARE(Character.Bread, 0);
+    QCOMPARE(Character.Feces, 3 + 10); // the market's visit, then the loaf
+}
+
+void TestKeyboard::plusAndMinusStepTheMarketsQuantity_data() {
+    QTest::addColumn<int>("bag");
+    QTest::addColumn<int>("start");
+    QTest::addColumn<Qt::Key>("key");
+    QTest::addColumn<bool>("chosen");
+    QTest::addColumn<int>("expected");
+    QTest::newRow("+ steps up") << 3 << 1 << Qt::Key_Plus << true << 2;
+    QTest::newRow("- steps down") << 3 << 3 << Qt::Key_Minus << true << 2;
+    QTest::newRow("+ stops at the bag") << 3 << 3 << Qt::Key_Plus << true << 3;
+    QTest::newRow("- stops at one") << 3 << 1 << Qt::Key_Minus << true << 1;
+    QTest::newRow("above a smaller bag, - goes to the bag") << 2 << 5 << Qt::Key_Minus << true << 2;
+    QTest::newRow("no good chosen: nothing moves") << 3 << 1 << Qt::Key_Plus << false << 1;
+}
+
+void TestKeyboard::plusAndMinusStepTheMarketsQuantity() {
+    QFETCH(int, bag);
+    QFETCH(int, start);
+    QFETCH(Qt::Key, key);
+    QFETCH(bool, chosen);
+    QFETCH(int, expected);
+    QuantitySpinBox *quantity = Form6->ui().SpinEdit1;
+    quantity->setMaximum(5);
+    quantity->setValue(start);
+    Character.BagCapacity = bag;
+    Character.Money = 15; // three loaves at most
+    Form2->Button6Click();
+    settle();
+    if (chosen)
+        press(Form6, Qt::Key_Space);
+    press(Form6, key);
+    QCOMPARE(quantity->value(), expected);
+    // The quantity's own change handler ran: the buy rule looks at the new quantity.
+    if (chosen)
+        QCOMPARE(Form6->ui().Button1->isEnabled(), expected * 5 <= 15);
+    QCOMPARE(quantity->focusPolicy(), Qt::NoFocus);
+}
+
+void TestKeyboard::spinBoxesStepByOne_data() {
+    QTest::addColumn<bool>("hours"); // the begging's hours, else the market's quantity
+    QTest::addColumn<int>("start");
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<int>("expected");
+    for (bool hours : {true, false}) {
+        const QByteArray box = hours ? "hours, " : "quantity, ";
+        QTest::newRow(box + "Ctrl+wheel up") << hours << 1 << "ctrl wheel up" << 2;
+        QTest::newRow(box + "Ctrl+wheel down") << hours << 3 << "ctrl wheel down" << 2;
+        QTest::newRow(box + "Page Up") << hours << 1 << "page up" << 2;
+        QTest::newRow(box + "Page Down") << hours << 4 << "page down" << 3;
+        QTest::newRow(box + "increase")
+            << hours << 1 << QAccessibleActionInterface::increaseAction() << 2;
+        QTest::newRow(box + "decrease")
+            << hours << 2 << QAccessibleActionInterface::decreaseAction() << 1;
+        QTest::newRow(box + "increase at the top")
+            << hours << 4 << QAccessibleActionInterface::increaseAction() << 4;
+        QTest::newRow(box + "decrease at the bottom")
+            << hours << 1 << QAccessibleActionInterface::decreaseAction() << 1;
+    }
+}
+
+void TestKeyboard::spinBoxesStepByOne() {
+    QFETCH(bool, hours);
+    QFETCH(int, start);
+    QFETCH(QString, action);
+    QFETCH(int, expected);
+    QAbstractSpinBox *box = nullptr;
+    if (hours) {
+        Form3->ui().SpinEdit1->setValue(start);
+        box = Form3->ui().SpinEdit1;
+    } else {
+        Form6->ui().SpinEdit1->setMaximum(4);
+        Form6->ui().SpinEdit1->setValue(start);
+        box = Form6->ui().SpinEdit1;
+    }
+    if (action.endsWith(QLatin1String("wheel up")) ||
+        action.endsWith(QLatin1String("wheel down"))) {
+        const QPoint notch(0, action.endsWith(QLatin1String("up")) ? 120 : -120);
+        QWheelEvent wheel(QPointF(5, 5), box->mapToGlobal(QPointF(5, 5)), QPoint(), notch,
+                          Qt::NoButton, Qt::ControlModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(box, &wheel);
+    } else if (action.startsWith(QLatin1String("page"))) {
+        QTest::keyClick(box,
+                        action == QLatin1String("page up") ? Qt::Key_PageUp : Qt::Key_PageDown);
+    } else {
+        QAccessibleInterface *reader = QAccessible::queryAccessibleInterface(box);
+        QVERIFY(reader->actionInterface()->actionNames().contains(action));
+        reader->actionInterface()->doAction(action);
+    }
+    QCOMPARE(box->property("value").toInt(), expected);
+}
+
+void TestKeyboard::spaceSpinsAgainAfterASpin() {
+    Character.Money = 10;
+    Form2->Button7Click();
+    settle();
+    scriptSpin(game.services);
+    press(Form11, Qt::Key_Space);
+    QVERIFY(Form11->Timer1.isActive());
+    Form11->Timer1.stop(); // the ticks by hand, so the test does not wait for them
+    for (int tick = 0; tick < SpinTicks; ++tick)
+        Form11->Timer1Timer();
+    QCOMPARE(Form11->focusWidget(), Form11->ui().Button1);
+    scriptSpin(game.services);
+    press(Form11, Qt::Key_Space);
+    QVERIFY(Form11->isVisible());
+    QCOMPARE(Character.Money, 6);
+    Form11->Timer1.stop();
+}
+
+void TestKeyboard::saveScreenTakesEnterAndEscape_data() {
+    QTest::addColumn<Qt::Key>("key");
+    QTest::addColumn<bool>("onCancel"); // the focus on "Отмена" rather than the name
+    QTest::addColumn<bool>("saved");
+    QTest::newRow("Enter in the name") << Qt::Key_Return << false << true;
+    QTest::newRow("keypad Enter in the name") << Qt::Key_Enter << false << true;
+    QTest::newRow("Escape") << Qt::Key_Escape << false << false;
+    QTest::newRow("Enter on Отмена") << Qt::Key_Return << true << false;
+}
+
+void TestKeyboard::saveScreenTakesEnterAndEscape() {
+    QFETCH(Qt::Key, key);
+    QFETCH(bool, onCancel);
+    QFETCH(bool, saved);
+    Form2->N2Click();
+    settle();
+    QTest::keyClicks(Form12->ui().Edit1, QStringLiteral("keys"));
+    if (onCancel)
+        Form12->ui().Button2->setFocus();
+    if (saved)
+        game.services.script({{15, 0}});
+    press(Form12, key);
+    QVERIFY(!Form12->isVisible());
+    QCOMPARE(QFile::exists(game.file(QStringLiteral("keys.sav"))), saved);
+}
+
+// A screen reader says what the eye sees: every text shown on a label or a button is its
+// name, the changing numbers included; symbols drawn as captions keep a name in words.
+void TestKeyboard::namesAreTheVisibleTexts() {
+    Character.Money = 37;
+    Form2->Button7Click();
+    Form9->ui().TrackBar1->setValue(7);
+    static const QRegularExpression readable(QStringLiteral("[\\w]"));
+    int checked = 0;
+    for (QWidget *screen : gameScreens())
+        for (QWidget *control : screen->findChildren<QWidget *>()) {
+            QString text;
+            if (auto *label = qobject_cast<QLabel *>(control))
+                text = label->text();
+            else if (auto *button = qobject_cast<QAbstractButton *>(control))
+                text = button->text();
+            if (!text.contains(readable))
+                continue;
+            QCOMPARE(nameOf(control), text);
+            ++checked;
+        }
+    QVERIFY2(checked > 30, qPrintable(QString::number(checked)));
+    QCOMPARE(nameOf(Form9->ui().Label3), QStringLiteral("7"));
+    QCOMPARE(nameOf(Form11->ui().Label2), QStringLiteral("37"));
+}
+
+QTEST_MAIN(TestKeyboard)
+#include "test_keyboard.moc"
