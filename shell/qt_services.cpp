@@ -1,5 +1,6 @@
 #include "shell/qt_services.h"
 
+#include "shell/game_folder.h"
 #include "shell/sound_slot.h"
 
 #include <QApplication>
@@ -27,7 +28,10 @@ QString title() {
 } // namespace
 
 QtServices::QtServices()
-    : random_(clockSeed()) {}
+    : random_(clockSeed()) {
+    const QString install = QCoreApplication::applicationDirPath();
+    programFolder_ = chooseProgramFolder(install, folderWritable(install), userGameFolder());
+}
 
 void QtServices::messageBox(const QString &text, const QString &caption) {
     showBox(QMessageBox::NoIcon, caption, text);
@@ -54,7 +58,7 @@ void QtServices::reseedRandom() {
 }
 
 QString QtServices::programFolder() {
-    return QCoreApplication::applicationDirPath();
+    return programFolder_;
 }
 
 std::uint32_t QtServices::tickCount() {

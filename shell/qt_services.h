@@ -5,7 +5,7 @@
 #include <random>
 
 // The services as the real game uses them: Qt's boxes and sound, the clock, the
-// executable's folder.
+// executable's folder or, when that cannot be written, the player's own game folder.
 class QtServices : public Services {
 public:
     QtServices();
@@ -23,4 +23,6 @@ public:
 
 private:
     std::mt19937 random_;
+    // Chosen once, so that every rule sees the same folder for the whole game.
+    QString programFolder_;
 };

@@ -23,7 +23,8 @@ public:
     // A uniformly distributed integer from 0 to n - 1; n >= 1.
     virtual int randomBelow(int n) = 0;
     virtual void reseedRandom() = 0;
-    // The folder that holds the executable, without a trailing separator.
+    // The folder the game's files are loaded from and games saved to, without a trailing
+    // separator: the executable's, or the player's own when that cannot be written.
     virtual QString programFolder() = 0;
     // Milliseconds from an arbitrary start; wraps around at 2^32.
     virtual std::uint32_t tickCount() = 0;

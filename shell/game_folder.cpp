@@ -1,0 +1,66 @@
+#include "shell/game_folder.h"
+
+#include <QDir>
+#include <QFile>
+#include <array>
+#include <cerrno>
+#include <climits>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+QByteArray native(const QString &path) {
+    return QFile::encodeName(path);
+}
+
+QByteArray linkTarget(const QByteArray &link) {
+    std::array<char, PATH_MAX> buffer{};
+    const ssize_t n = ::readlink(link.constData(), buffer.data(), buffer.size());
+    return n > 0 ? QByteArray(buffer.data(), n) : QByteArray();
+}
+
+// A link left by an earlier install may point elsewhere, so links are made anew; a file the
+// player put there in its place is kept.
+bool linkGameFile(const QString &installFolder, const QString &userFolder, const QString &name) {
+    const QByteArray link = native(userFolder + QLatin1Char('/') + name);
+    const QByteArray target = native(installFolder + QLatin1Char('/') + name);
+    struct stat status {};
+    if (::lstat(link.constData(), &status) == 0) {
+        if (!S_ISLNK(status.st_mode) || linkTarget(link) == target)
+            return true;
+        if (::unlink(link.constData()) != 0 && errno != ENOENT)
+            return false;
+    }
+    // A second game starting at the same moment may have made it already.
+    return ::symlink(target.constData(), link.constData()) == 0 || errno == EEXIST;
+}
+
+} // namespace
+
+QStringList gameFileNames() {
+    return QString::fromLatin1(SKITALIA_GAME_FILES).split(QLatin1Char(','));
+}
+
+bool folderWritable(const QString &folder) {
+    return ::faccessat(AT_FDCWD, native(folder).constData(), W_OK | X_OK, AT_EACCESS) == 0;
+}
+
+QString userGameFolder() {
+    QString dataHome = qEnvironmentVariable("XDG_DATA_HOME");
+    if (!QDir::isAbsolutePath(dataHome))
+        dataHome = QDir::homePath() + QStringLiteral("/.local/share");
+    return dataHome + QStringLiteral("/skitalia");
+}
+
+QString chooseProgramFolder(const QString &installFolder, bool installWritable,
+                            const QString &userFolder) {
+    if (installWritable || !QDir().mkpath(userFolder))
+        return installFolder;
+    for (const QString &name : gameFileNames()) {
+        if (!linkGameFile(installFolder, userFolder, name))
+            return installFolder;
+    }
+    return userFolder;
+}
