@@ -18,5 +18,8 @@ for size in 16 32 48 128 256; do
     identify -format '%wx%h' "$icon" | grep -qx "${size}x${size}" || { echo "bad icon $icon"; exit 1; }
 done
 desktop-file-validate "$prefix/share/applications/ru.skitalia.Skitalia.desktop"
+# Desktop sessions need not have the prefix's bin/ on their PATH.
+grep -qx "Exec=$prefix/bin/skitalia" "$prefix/share/applications/ru.skitalia.Skitalia.desktop" ||
+    { echo "the desktop entry does not start $prefix/bin/skitalia"; exit 1; }
 appstreamcli validate --no-net --pedantic "$prefix/share/metainfo/ru.skitalia.Skitalia.metainfo.xml"
 echo "install check: passed"

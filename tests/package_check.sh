@@ -1,0 +1,114 @@
+#!/usr/bin/env bash
+# The Debian package as a player gets it: built, installed (dpkg -i as root, otherwise
+# unpacked into a scratch root), started from its desktop entry by an unprivileged player
+# with a home of his own, a game saved, started again and loaded; then removed, leaving
+# nothing of itself behind and the player's saves in place.
+set -uo pipefail
+BUILD=$(realpath "$1")
+SHOTS=$2
+source "$(dirname "$0")/e2e/lib.sh"
+
+scratch=$(mktemp -d)
+chmod 755 "$scratch"
+installed=
+cleanup() {
+    [[ -n "$installed" ]] && dpkg --purge skitalia >/dev/null 2>&1
+    rm -rf "$scratch"
+}
+trap cleanup EXIT
+
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$BUILD/CMakeCache.txt")
+deb="$scratch/skitalia_${version}_$(dpkg --print-architecture).deb"
+(cd "$BUILD" && cpack -G DEB -B "$scratch" >"$scratch/cpack.log" 2>&1) ||
+    fail "cpack: $(tail -n5 "$scratch/cpack.log")"
+[[ -f "$deb" ]] || fail "no $(basename "$deb"): $(ls "$scratch")"
+[[ "$(dpkg-deb -f "$deb" Version)" == "$version" ]] || fail "the package's version is not $version"
+depends=$(dpkg-deb -f "$deb" Depends)
+for library in libc6 libqt6widgets6 libqt6multimedia6 libturbojpeg0; do
+    [[ "$depends" =~ (^|, )${library}( |,|$) ]] || fail "Depends lacks $library: $depends"
+done
+
+lintian --fail-on error,warning "$deb" >"$scratch/lintian.log" 2>&1 ||
+    fail "lintian: $(grep -v '^running with root' "$scratch/lintian.log")"
+
+# As root, and with no skitalia of the system's own to replace, dpkg installs it for real.
+if ((EUID == 0)) && ! dpkg-query -W -f='${Status}' skitalia 2>/dev/null | grep -q installed; then
+    root=
+    installed=yes
+    dpkg -i "$deb" >"$scratch/dpkg.log" 2>&1 || fail "dpkg -i: $(tail -n5 "$scratch/dpkg.log")"
+else
+    root="$scratch/root"
+    dpkg -x "$deb" "$root" || fail "dpkg -x failed"
+fi
+
+game="$root/usr/lib/games/skitalia"
+[[ -x "$game/skitalia" && -f "$game/trades.jpg" ]] || fail "no game in $game"
+[[ "$(readlink -f "$root/usr/games/skitalia")" == "$(readlink -f "$game/skitalia")" ]] ||
+    fail "the launcher does not lead to the game"
+entry="$root/usr/share/applications/ru.skitalia.Skitalia.desktop"
+desktop-file-validate "$entry" || fail "the installed desktop entry does not validate"
+exec_line=$(sed -n 's/^Exec=//p' "$entry")
+[[ "$exec_line" == /usr/games/skitalia ]] || fail "Exec=$exec_line, not the launcher's full path"
+grep -qx 'StartupWMClass=ru.skitalia.Skitalia' "$entry" || fail "no StartupWMClass for the desktop id"
+
+# The player: nobody, with a scratch home of his own and the bare environment of a
+# session whose PATH lacks /usr/games, starting what the desktop entry says.
+home="$scratch/home"
+mkdir "$home"
+chown nobody: "$home"
+saves="$home/.local/share/skitalia"
+runuser -u nobody -- test -w "$game" && fail "the installed game folder is writable by nobody"
+
+start_xvfb
+trap 'stop_all; cleanup' EXIT
+cat >"$scratch/play" <<EOF
+#!/bin/sh
+exec runuser -u nobody -- env -i HOME="$home" DISPLAY="$DISPLAY" PATH=/usr/bin:/bin \
+    LANG=C.UTF-8 QT_LOGGING_RULES='qt.multimedia*=false' "$root$exec_line"
+EOF
+chmod 755 "$scratch/play"
+
+FOLDER=$saves
+start_game "$scratch/play"
+class=$(xprop -id "$main" WM_CLASS)
+[[ "$class" == *'"ru.skitalia.Skitalia"'* ]] || fail "the window's class is not the desktop id: $class"
+# An hour of begging, so that the saved game differs from a new one.
+click_in "$main" 235 $((menu + 51)) # the "Промыслы" tab
+sleep 0.2
+click_in "$main" 128 $((menu + 99)) # "Просить милостыню"
+beg=$(wait_window "Милостыня" "476x317" 5) || fail "no begging screen"
+click_in "$beg" 123 93  # "Сделать выбор"
+sleep 0.2
+click_in "$beg" 348 93  # "Начать поиск", one hour
+sleep 2.5
+click_in "$beg" 238 285 # "НАЗАД"
+main=$(wait_window "Скиталия" "536x[0-9]*" 5) || fail "no main window after begging"
+save_as first
+first=$(values "$saves/first.sav") || fail "first.sav is not a saved game"
+[[ "$first" != "0 0 0 0 0 0 0 0 0 0 0 0 2 100 0 0 100" ]] || fail "the begging left no trace in the save"
+[[ "$(stat -c %U "$saves/first.sav")" == nobody ]] || fail "first.sav does not belong to the player"
+click_in "$main" 516 $((menu + 12)) # the close button
+expect_exit 0 5
+
+start_game "$scratch/play"
+load_save first.sav
+save_as second
+[[ "$(values "$saves/second.sav")" == "$first" ]] || fail "the loaded game saved other values"
+click_in "$main" 516 $((menu + 12))
+expect_exit 0 5
+[[ -z "$(find "$game" -name '*.sav')" ]] || fail "saves landed in the installed game folder"
+
+if [[ -n "$installed" ]]; then
+    dpkg --purge skitalia >"$scratch/dpkg.log" 2>&1 || fail "dpkg --purge: $(tail -n5 "$scratch/dpkg.log")"
+    installed=
+    ! dpkg-query -W -f='${Status}' skitalia 2>/dev/null | grep -q installed || fail "skitalia still installed"
+    # Every file of the package is gone, and the folders that only it had.
+    while read -r path; do
+        [[ -e "$path" || -L "$path" ]] && fail "$path left after the purge"
+    done < <(dpkg-deb --fsys-tarfile "$deb" | tar -t | sed -n 's|^\./|/|; /[^/]$/p')
+    for folder in /usr/lib/games/skitalia /usr/share/doc/skitalia; do
+        [[ -e "$folder" ]] && fail "$folder left after the purge"
+    done
+fi
+[[ -f "$saves/first.sav" && -f "$saves/second.sav" ]] || fail "the player's saves went with the package"
+echo "package check: passed (${deb##*/}, Depends: $depends)"
