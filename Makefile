@@ -3,16 +3,24 @@ PRESET ?= default
 BUILD := build/$(PRESET)
 GAME := $(BUILD)/game/skitalia
 
-.PHONY: run test build deps install clean
+.PHONY: run test build deps test-deps install clean package
 
-# The game folder must stay writable for saved games, so it goes to the user's own prefix.
+# The user's own prefix needs no root; installed elsewhere, the game saves in the player's
+# own game folder.
 PREFIX ?= $(HOME)/.local
 
-run: build
+# Only the game and the files it loads: the tests, the fuzzer and the measurements wait for
+# `make test`.
+run: deps
+	@test -f $(BUILD)/build.ninja || cmake --preset $(PRESET)
+	cmake --build --preset $(PRESET) --target skitalia
 	@$(GAME)
 
 # The whole suite, then once more under AddressSanitizer and UndefinedBehaviorSanitizer.
-test: build
+# Configured again, so that a tree first set up by `make run` finds what the test set brought.
+test: test-deps
+	cmake --preset $(PRESET)
+	cmake --build --preset $(PRESET)
 	ctest --preset $(PRESET) --parallel 2
 ifeq ($(PRESET),default)
 	$(MAKE) --no-print-directory test PRESET=asan
@@ -25,8 +33,19 @@ build: deps
 install: build
 	cmake --install $(BUILD) --prefix $(PREFIX)
 
+# The Debian package, skitalia_<version>_<arch>.deb, in the build folder; cpack needs the
+# packaging tools of the test set.
+package: test-deps build
+	cd $(BUILD) && cpack -G DEB
+
 deps:
 	@scripts/install-deps
 
+test-deps:
+	@scripts/install-deps --tests
+
+# Saved games in a game folder are the player's, not build products, so they stay for the
+# next `make run`; everything else goes.
 clean:
-	rm -rf build
+	@test ! -d build || find build -depth \
+		! \( -type f -path 'build/*/game/*' -name '*.sav' \) \( ! -type d -o -empty \) -delete

@@ -26,7 +26,16 @@ int main(int argc, char *argv[]) {
         return EXIT_FAILURE;
     }
     QApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
-    QApplication app(argc, argv);
+    // Desktops match windows to the desktop entry by its id: X11 by the window class, which Qt
+    // takes from the application name, Wayland by the desktop file name.
+    QApplication::setApplicationName(QStringLiteral("ru.skitalia.Skitalia"));
+    QApplication::setDesktopFileName(QStringLiteral("ru.skitalia.Skitalia"));
+    // The game takes no command line: Qt sees the program's name only, so its own options
+    // (-reverse, -style, -platform and the rest) change nothing.
+    static char fallbackName[] = "skitalia";
+    int qtArgc = 1;
+    char *qtArgv[] = {argc > 0 && argv[0] ? argv[0] : fallbackName, nullptr};
+    QApplication app(qtArgc, qtArgv);
     // Hiding every window (the tray, an activity screen) must not end the game.
     QApplication::setQuitOnLastWindowClosed(false);
     QtServices services;

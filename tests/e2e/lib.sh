@@ -318,10 +318,11 @@ copy_game_folder() {
     COPY="$FOLDER/$(basename "$GAME")"
 }
 
-# Starts the game, clicks the title picture and waits for the main window; sets GAME_PID,
-# main (the window) and menu (the height of the menu bar above the 536 x 350 client area).
+# Starts the game (with any arguments given after it), clicks the title picture and waits for
+# the main window; sets GAME_PID, main (the window) and menu (the height of the menu bar above
+# the 536 x 350 client area).
 start_game() {
-    "$1" &
+    "$@" &
     GAME_PID=$!
     local title size
     title=$(wait_window "Скиталия" "176x230" 15) || fail "no title window"

@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# The game takes no command line: given Qt's own options it starts as it does bare, on the
+# X server, in the same style and not mirrored, its close button at the right.
+set -uo pipefail
+GAME=$1
+SHOTS=$2
+source "$(dirname "$0")/lib.sh"
+start_xvfb
+
+start_game "$GAME"
+sleep 0.3
+screenshot "$main" e2e-bare-start
+click_in "$main" 516 $((menu + 12)) # the close button
+expect_exit 0 2
+
+start_game "$GAME" -reverse -style windows -platform offscreen
+sleep 0.3
+screenshot "$main" e2e-start-with-options
+differing=$(compare -metric AE "$SHOTS/e2e-bare-start.png" "$SHOTS/e2e-start-with-options.png" null: 2>&1)
+[[ "$differing" == 0 ]] || fail "$differing pixels differ from a bare start"
+click_in "$main" 516 $((menu + 12)) # the close button where it is unmirrored
+expect_exit 0 2
+echo "e2e no_command_line: passed"
