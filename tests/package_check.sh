@@ -73,16 +73,7 @@ start_game "$scratch/play"
 class=$(xprop -id "$main" WM_CLASS)
 [[ "$class" == *'"ru.skitalia.Skitalia"'* ]] || fail "the window's class is not the desktop id: $class"
 # An hour of begging, so that the saved game differs from a new one.
-click_in "$main" 235 $((menu + 51)) # the "Промыслы" tab
-sleep 0.2
-click_in "$main" 128 $((menu + 99)) # "Просить милостыню"
-beg=$(wait_window "Милостыня" "476x317" 5) || fail "no begging screen"
-click_in "$beg" 123 93  # "Сделать выбор"
-sleep 0.2
-click_in "$beg" 348 93  # "Начать поиск", one hour
-sleep 2.5
-click_in "$beg" 238 285 # "НАЗАД"
-main=$(wait_window "Скиталия" "536x[0-9]*" 5) || fail "no main window after begging"
+beg_an_hour
 save_as first
 first=$(values "$saves/first.sav") || fail "first.sav is not a saved game"
 [[ "$first" != "0 0 0 0 0 0 0 0 0 0 0 0 2 100 0 0 100" ]] || fail "the begging left no trace in the save"

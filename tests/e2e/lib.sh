@@ -414,3 +414,18 @@ save_as() {
     [[ -f "$FOLDER/$1.sav" ]] || fail "no $1.sav in the game folder"
     [[ -f "$FOLDER/prox.dat" && ! -s "$FOLDER/prox.dat" ]] || fail "prox.dat not left empty"
 }
+
+# Begs for an hour from the main window and comes back to it; needs $main and $menu.
+beg_an_hour() {
+    local beg
+    click_in "$main" 235 $((menu + 51)) # the "Промыслы" tab
+    sleep 0.2
+    click_in "$main" 128 $((menu + 99)) # "Просить милостыню"
+    beg=$(wait_window "Милостыня" "476x317" 5) || fail "no begging screen"
+    click_in "$beg" 123 93 # "Сделать выбор"
+    sleep 0.2
+    click_in "$beg" 348 93 # "Начать поиск", one hour
+    sleep 2.5
+    click_in "$beg" 238 285 # "НАЗАД"
+    main=$(wait_window "Скиталия" "536x[0-9]*" 5) || fail "no main window after begging"
+}
