@@ -3,8 +3,8 @@
 #include "activities/bins.h"
 #include "shell/game_screens.h"
 #include "shell/main_window.h"
-#include "shell/screen_setup.h"
-#include "shell/services.h"
+#include "platform/screen_setup.h"
+#include "platform/services.h"
 #include "ui_bin_find.h"
 
 TForm5::TForm5(QWidget *parent)

@@ -4,9 +4,9 @@
 #include "core/character_state.h"
 #include "shell/game_screens.h"
 #include "shell/main_window.h"
-#include "shell/pictures.h"
-#include "shell/screen_setup.h"
-#include "shell/services.h"
+#include "platform/pictures.h"
+#include "platform/screen_setup.h"
+#include "platform/services.h"
 #include "ui_bin_find.h"
 #include "ui_bins.h"
 

@@ -3,8 +3,8 @@
 #include "core/character_state.h"
 #include "shell/game_screens.h"
 #include "shell/main_window.h"
-#include "shell/screen_setup.h"
-#include "shell/services.h"
+#include "platform/screen_setup.h"
+#include "platform/services.h"
 #include "ui_canteen.h"
 
 namespace {

@@ -1,11 +1,11 @@
 #include "activities/injections.h"
 
 #include "core/character_state.h"
-#include "shell/even_ticks.h"
+#include "platform/even_ticks.h"
 #include "shell/game_screens.h"
 #include "shell/main_window.h"
-#include "shell/screen_setup.h"
-#include "shell/services.h"
+#include "platform/screen_setup.h"
+#include "platform/services.h"
 #include "ui_injections.h"
 
 #include <QDir>

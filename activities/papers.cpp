@@ -1,6 +1,6 @@
 #include "core/character_state.h"
 #include "shell/main_window.h"
-#include "shell/services.h"
+#include "platform/services.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "activities/quantity_spin_box.h"
 
-#include "shell/arrow_spin_box.h"
+#include "platform/arrow_spin_box.h"
 
 #include <QKeyEvent>
 #include <QLineEdit>

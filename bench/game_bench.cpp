@@ -5,7 +5,7 @@
 #include "persistence/saved_games.h"
 #include "shell/game_screens.h"
 #include "shell/main_window.h"
-#include "shell/qt_services.h"
+#include "platform/qt_services.h"
 
 #include <QApplication>
 #include <QTemporaryDir>

@@ -3,7 +3,7 @@
 #include "core/death_screen.h"
 #include "shell/game_screens.h"
 #include "shell/main_window.h"
-#include "shell/services.h"
+#include "platform/services.h"
 
 #include <algorithm>
 

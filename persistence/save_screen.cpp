@@ -5,8 +5,8 @@
 #include "persistence/saved_games.h"
 #include "shell/game_screens.h"
 #include "shell/main_window.h"
-#include "shell/screen_setup.h"
-#include "shell/services.h"
+#include "platform/screen_setup.h"
+#include "platform/services.h"
 #include "ui_save_screen.h"
 
 #include <QKeyEvent>

@@ -12,7 +12,7 @@
 #include "persistence/save_screen.h"
 #include "shell/game_end.h"
 #include "shell/main_window.h"
-#include "shell/pictures.h"
+#include "platform/pictures.h"
 #include "shell/title_screen.h"
 
 #include <QGuiApplication>

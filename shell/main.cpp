@@ -1,4 +1,4 @@
-#include "shell/qt_services.h"
+#include "platform/qt_services.h"
 #include "shell/startup.h"
 
 #include <QApplication>

@@ -1,7 +1,7 @@
 #include "shell/startup.h"
 
 #include "shell/game_screens.h"
-#include "shell/services.h"
+#include "platform/services.h"
 #include "shell/title_screen.h"
 
 #include <QCoreApplication>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shell/sound_slot.h"
+#include "platform/sound_slot.h"
 
 #include <QWidget>
 #include <memory>

@@ -2,7 +2,7 @@
 #include "game_fixture.h"
 #include "shell/game_screens.h"
 #include "shell/main_window.h"
-#include "shell/pictures.h"
+#include "platform/pictures.h"
 #include "ui_main_window.h"
 
 #include <QMenuBar>

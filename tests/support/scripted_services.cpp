@@ -1,6 +1,6 @@
 #include "scripted_services.h"
 
-#include "shell/sound_slot.h"
+#include "platform/sound_slot.h"
 
 #include <QApplication>
 #include <QMessageBox>

@@ -1,4 +1,4 @@
-#include "shell/screen_setup.h"
+#include "platform/screen_setup.h"
 
 #include <QAbstractButton>
 #include <QCloseEvent>

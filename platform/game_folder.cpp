@@ -1,4 +1,4 @@
-#include "shell/game_folder.h"
+#include "platform/game_folder.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
-#include "shell/sound_slot.h"
+#include "platform/sound_slot.h"
 
-#include "shell/services.h"
+#include "platform/services.h"
 
 #include <QAudioFormat>
 #include <QAudioSink>

@@ -1,4 +1,4 @@
-#include "shell/picture_button.h"
+#include "platform/picture_button.h"
 
 #include <QPainter>
 

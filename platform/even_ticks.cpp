@@ -1,4 +1,4 @@
-#include "shell/even_ticks.h"
+#include "platform/even_ticks.h"
 
 #include <QApplication>
 #include <QPainter>

@@ -1,7 +1,7 @@
-#include "shell/qt_services.h"
+#include "platform/qt_services.h"
 
-#include "shell/game_folder.h"
-#include "shell/sound_slot.h"
+#include "platform/game_folder.h"
+#include "platform/sound_slot.h"
 
 #include <QApplication>
 #include <QMessageBox>

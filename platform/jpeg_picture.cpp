@@ -1,4 +1,4 @@
-#include "shell/jpeg_picture.h"
+#include "platform/jpeg_picture.h"
 
 #include <QFile>
 #include <memory>

@@ -1,4 +1,4 @@
-#include "shell/arrow_spin_box.h"
+#include "platform/arrow_spin_box.h"
 
 #include <QAccessibleWidget>
 #include <QKeyEvent>

@@ -1,4 +1,4 @@
-#include "shell/picture.h"
+#include "platform/picture.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>

@@ -1,8 +1,8 @@
 #include "game_fixture.h"
-#include "shell/jpeg_picture.h"
-#include "shell/pictures.h"
-#include "shell/qt_services.h"
-#include "shell/sound_slot.h"
+#include "platform/jpeg_picture.h"
+#include "platform/pictures.h"
+#include "platform/qt_services.h"
+#include "platform/sound_slot.h"
 
 #include <QDir>
 #include <QFile>

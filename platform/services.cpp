@@ -1,4 +1,4 @@
-#include "shell/services.h"
+#include "platform/services.h"
 
 #include <QFileInfo>
 #include <QWidget>

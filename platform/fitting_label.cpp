@@ -1,4 +1,4 @@
-#include "shell/fitting_label.h"
+#include "platform/fitting_label.h"
 
 #include <QFontInfo>
 #include <QFontMetrics>

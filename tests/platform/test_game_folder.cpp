@@ -2,10 +2,10 @@
 #include "game_fixture.h"
 #include "persistence/save_screen.h"
 #include "persistence/saved_games.h"
-#include "shell/game_folder.h"
+#include "platform/game_folder.h"
 #include "shell/game_screens.h"
 #include "shell/main_window.h"
-#include "shell/qt_services.h"
+#include "platform/qt_services.h"
 #include "ui_main_window.h"
 #include "ui_save_screen.h"
 
