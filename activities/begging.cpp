@@ -1,11 +1,11 @@
 #include "activities/begging.h"
 
 #include "core/character_state.h"
-#include "shell/game_screens.h"
-#include "shell/main_window.h"
 #include "platform/pictures.h"
 #include "platform/screen_setup.h"
 #include "platform/services.h"
+#include "shell/game_screens.h"
+#include "shell/main_window.h"
 #include "ui_begging.h"
 
 #include <QAbstractItemView>
@@ -15,7 +15,7 @@ TForm3::TForm3(QWidget *parent)
     , ui_(std::make_unique<Ui::TForm3>()) {
     ui_->setupUi(this);
     makeDialogScreen(this, QStringLiteral("Милостыня"), QSize(476, 317));
-    ui_->Image1->setPixmap(builtInPicture(QStringLiteral("portrait")));
+    showBuiltInPicture(ui_->Image1, QStringLiteral("portrait"));
     // The drop-down list is Qt's own and comes unnamed to screen readers.
     ui_->ComboBox1->view()->setAccessibleName(ui_->ComboBox1->accessibleName());
     connect(ui_->Button1, &QPushButton::clicked, this, &TForm3::Button1Click);

@@ -1,10 +1,10 @@
 #include "activities/bin_find.h"
 
 #include "activities/bins.h"
-#include "shell/game_screens.h"
-#include "shell/main_window.h"
 #include "platform/screen_setup.h"
 #include "platform/services.h"
+#include "shell/game_screens.h"
+#include "shell/main_window.h"
 #include "ui_bin_find.h"
 
 TForm5::TForm5(QWidget *parent)

@@ -2,11 +2,11 @@
 
 #include "activities/bin_find.h"
 #include "core/character_state.h"
-#include "shell/game_screens.h"
-#include "shell/main_window.h"
 #include "platform/pictures.h"
 #include "platform/screen_setup.h"
 #include "platform/services.h"
+#include "shell/game_screens.h"
+#include "shell/main_window.h"
 #include "ui_bin_find.h"
 #include "ui_bins.h"
 
@@ -15,7 +15,7 @@ TForm4::TForm4(QWidget *parent)
     , ui_(std::make_unique<Ui::TForm4>()) {
     ui_->setupUi(this);
     makeDialogScreen(this, QStringLiteral("Урны"), QSize(447, 254));
-    ui_->Image1->setPixmap(builtInPicture(QStringLiteral("bins")));
+    showBuiltInPicture(ui_->Image1, QStringLiteral("bins"));
     connect(ui_->Button1, &QPushButton::clicked, this, &TForm4::Button1Click);
     connect(ui_->Button2, &QPushButton::clicked, this, &TForm4::Button2Click);
     connect(ui_->Button3, &QPushButton::clicked, this, &TForm4::Button3Click);

@@ -1,10 +1,10 @@
 #include "activities/canteen.h"
 
 #include "core/character_state.h"
-#include "shell/game_screens.h"
-#include "shell/main_window.h"
 #include "platform/screen_setup.h"
 #include "platform/services.h"
+#include "shell/game_screens.h"
+#include "shell/main_window.h"
 #include "ui_canteen.h"
 
 namespace {

@@ -2,10 +2,10 @@
 
 #include "core/character_state.h"
 #include "platform/even_ticks.h"
-#include "shell/game_screens.h"
-#include "shell/main_window.h"
 #include "platform/screen_setup.h"
 #include "platform/services.h"
+#include "shell/game_screens.h"
+#include "shell/main_window.h"
 #include "ui_injections.h"
 
 #include <QDir>

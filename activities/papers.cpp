@@ -1,6 +1,6 @@
 #include "core/character_state.h"
-#include "shell/main_window.h"
 #include "platform/services.h"
+#include "shell/main_window.h"
 
 namespace {
 

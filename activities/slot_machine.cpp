@@ -1,11 +1,11 @@
 #include "activities/slot_machine.h"
 
 #include "core/character_state.h"
-#include "shell/game_screens.h"
-#include "shell/main_window.h"
 #include "platform/pictures.h"
 #include "platform/screen_setup.h"
 #include "platform/services.h"
+#include "shell/game_screens.h"
+#include "shell/main_window.h"
 #include "ui_slot_machine.h"
 
 #include <QImage>
@@ -67,11 +67,11 @@ TForm11::TForm11(QWidget *parent)
     , emptyReel_(emptyReelPicture()) {
     ui_->setupUi(this);
     makeDialogScreen(this, QStringLiteral("Игровой автомат \"Крутифрукт\""), QSize(320, 290));
-    ui_->Image1->setPixmap(builtInPicture(QStringLiteral("reel_cherries")));
-    ui_->Image2->setPixmap(builtInPicture(QStringLiteral("reel_apple")));
-    ui_->Image3->setPixmap(builtInPicture(QStringLiteral("reel_banana")));
-    ui_->Image4->setPixmap(builtInPicture(QStringLiteral("reel_seven")));
-    ui_->Image5->setPixmap(builtInPicture(QStringLiteral("reel_dollar")));
+    showBuiltInPicture(ui_->Image1, QStringLiteral("reel_cherries"));
+    showBuiltInPicture(ui_->Image2, QStringLiteral("reel_apple"));
+    showBuiltInPicture(ui_->Image3, QStringLiteral("reel_banana"));
+    showBuiltInPicture(ui_->Image4, QStringLiteral("reel_seven"));
+    showBuiltInPicture(ui_->Image5, QStringLiteral("reel_dollar"));
     Timer1.setInterval(15);
     Timer1.setTimerType(Qt::PreciseTimer);
     connect(&Timer1, &QTimer::timeout, this, &TForm11::Timer1Timer);

@@ -1,7 +1,10 @@
 #include "platform/pictures.h"
 
+#include "platform/first_frame.h"
+
 #include <QGuiApplication>
 #include <QImageReader>
+#include <QLabel>
 
 QImage readPicture(const QString &path, const char *format) {
     QImageReader reader(path, format);
@@ -25,4 +28,8 @@ QPixmap builtInPicture(const QString &name, qreal devicePixelRatio) {
                              Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     image.setDevicePixelRatio(devicePixelRatio);
     return QPixmap::fromImage(image);
+}
+
+void showBuiltInPicture(QLabel *label, const QString &name) {
+    whenPolished(label->window(), [label, name] { label->setPixmap(builtInPicture(name)); });
 }

@@ -10,9 +10,10 @@
 #include "activities/slot_machine.h"
 #include "core/death_screen.h"
 #include "persistence/save_screen.h"
+#include "platform/game_style.h"
+#include "platform/pictures.h"
 #include "shell/game_end.h"
 #include "shell/main_window.h"
-#include "platform/pictures.h"
 #include "shell/title_screen.h"
 
 #include <QGuiApplication>
@@ -45,6 +46,7 @@ template <typename Screen> void destroy(Screen *&global) {
 } // namespace
 
 void createGameScreens() {
+    useGameStyle();
     // Every screen, box and dialog carries the game's icon, in the taskbar too.
     QGuiApplication::setWindowIcon(builtInPicture(QStringLiteral("icon")));
     try {

@@ -2,11 +2,12 @@
 
 #include "core/character_state.h"
 #include "core/vital_monitor.h"
-#include "shell/game_screens.h"
+#include "platform/first_frame.h"
 #include "platform/jpeg_picture.h"
 #include "platform/pictures.h"
 #include "platform/screen_setup.h"
 #include "platform/services.h"
+#include "shell/game_screens.h"
 #include "shell/title_screen.h"
 #include "ui_main_window.h"
 
@@ -35,7 +36,6 @@ TForm2::TForm2(QWidget *parent)
     , ui_(std::make_unique<Ui::TForm2>()) {
     ui_->setupUi(this);
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
-    setWindowIcon(builtInPicture(QStringLiteral("icon")));
     setBackground(this, MainBackground);
     QFont font = this->font();
     font.setPixelSize(11);
@@ -50,19 +50,7 @@ TForm2::TForm2(QWidget *parent)
         " margin-right: 1px; font-size: 11px; }"
         "QTabBar::tab:selected { background: #c4c0b6; border-style: inset; }"));
 
-    ui_->Image6->setPixmap(builtInPicture(QStringLiteral("goods")));
-    ui_->Image1->setPixmap(builtInPicture(QStringLiteral("character")));
-    ui_->Image4->setPixmap(builtInPicture(QStringLiteral("slots")));
-    ui_->Image3->setPixmap(builtInPicture(QStringLiteral("keys")));
-    ui_->Image5->setPixmap(builtInPicture(QStringLiteral("housing")));
-    ui_->Button1->setPicture(builtInPicture(QStringLiteral("food")));
-    ui_->Button2->setPicture(builtInPicture(QStringLiteral("injection")));
-    ui_->Button3->setPicture(builtInPicture(QStringLiteral("sleep")));
-    ui_->SpeedButton3->setPicture(builtInPicture(QStringLiteral("toilet")));
-    ui_->Button4->setPicture(builtInPicture(QStringLiteral("beg")));
-    ui_->Button5->setPicture(builtInPicture(QStringLiteral("rummage")));
-    ui_->Button6->setPicture(builtInPicture(QStringLiteral("market")));
-    ui_->BitBtn1->setPicture(builtInPicture(QStringLiteral("recycle")));
+    whenPolished(this, [this] { showPictures(); });
     fillNeutralTexts();
     // Qt leaves the scroll bars of the text pages unnamed; screen readers announce them too.
     for (QAbstractScrollArea *view : std::initializer_list<QAbstractScrollArea *>{
@@ -120,6 +108,22 @@ TForm2::TForm2(QWidget *parent)
 
 TForm2::~TForm2() = default;
 
+void TForm2::showPictures() {
+    ui_->Image6->setPixmap(builtInPicture(QStringLiteral("goods")));
+    ui_->Image1->setPixmap(builtInPicture(QStringLiteral("character")));
+    ui_->Image4->setPixmap(builtInPicture(QStringLiteral("slots")));
+    ui_->Image3->setPixmap(builtInPicture(QStringLiteral("keys")));
+    ui_->Image5->setPixmap(builtInPicture(QStringLiteral("housing")));
+    ui_->Button1->setPicture(builtInPicture(QStringLiteral("food")));
+    ui_->Button2->setPicture(builtInPicture(QStringLiteral("injection")));
+    ui_->Button3->setPicture(builtInPicture(QStringLiteral("sleep")));
+    ui_->SpeedButton3->setPicture(builtInPicture(QStringLiteral("toilet")));
+    ui_->Button4->setPicture(builtInPicture(QStringLiteral("beg")));
+    ui_->Button5->setPicture(builtInPicture(QStringLiteral("rummage")));
+    ui_->Button6->setPicture(builtInPicture(QStringLiteral("market")));
+    ui_->BitBtn1->setPicture(builtInPicture(QStringLiteral("recycle")));
+}
+
 void TForm2::FormCreate() {
     Character.AppDir = services().programFolder();
     MediaPlayer1.bind(appFile(Character, QStringLiteral("3.wav")));
@@ -128,11 +132,15 @@ void TForm2::FormCreate() {
     Character.BagCapacity = StartBagCapacity;
     ui_->Panel9->setText(QStringLiteral("Вместимость сумки: ") + QString::number(StartBagCapacity));
     // The street picture is the one JPEG of the game; without it the page simply shows none.
-    QString problem;
-    const QImage street = loadJpeg(appFile(Character, QStringLiteral("trades.jpg")), &problem);
-    if (!problem.isEmpty())
-        qWarning("trades.jpg: %s", qUtf8Printable(problem));
-    ui_->Image2->setPixmap(QPixmap::fromImage(street));
+    // It is read from the program folder as it is now, and decoded with the other pictures.
+    const QString street = appFile(Character, QStringLiteral("trades.jpg"));
+    whenPolished(this, [this, street] {
+        QString problem;
+        const QImage picture = loadJpeg(street, &problem);
+        if (!problem.isEmpty())
+            qWarning("trades.jpg: %s", qUtf8Printable(problem));
+        ui_->Image2->setPixmap(QPixmap::fromImage(picture));
+    });
 
     VrTrayIcon1.setIcon(windowIcon());
     VrTrayIcon1.setToolTip(QStringLiteral("Скиталия"));

@@ -1,7 +1,8 @@
 #include "shell/startup.h"
 
-#include "shell/game_screens.h"
+#include "platform/first_frame.h"
 #include "platform/services.h"
+#include "shell/game_screens.h"
 #include "shell/title_screen.h"
 
 #include <QCoreApplication>
@@ -35,5 +36,8 @@ bool startGame() {
     }
     // The title is the application's main form: the first screen the player sees.
     Form1->show();
+    QList<QWidget *> hidden = gameScreens();
+    hidden.removeOne(Form1);
+    holdUntilFirstFrame(Form1, hidden, [] {});
     return true;
 }

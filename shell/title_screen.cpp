@@ -1,11 +1,11 @@
 #include "shell/title_screen.h"
 
 #include "core/character_state.h"
-#include "shell/game_screens.h"
-#include "shell/main_window.h"
 #include "platform/pictures.h"
 #include "platform/screen_setup.h"
 #include "platform/services.h"
+#include "shell/game_screens.h"
+#include "shell/main_window.h"
 #include "ui_title_screen.h"
 
 #include <QCloseEvent>

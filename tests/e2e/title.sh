@@ -12,6 +12,8 @@ GAME_PID=$!
 title=$(wait_window "Скиталия" "176x230" 15) || fail "no title window"
 sleep 0.3
 screenshot "$title" title
+# Guessing a picture's format would load every image plugin, SVG's among them.
+grep -q "/imageformats/" "/proc/$GAME_PID/maps" && fail "image plugins were loaded at start-up"
 click_in "$title" 80 100
 main=$(wait_window "Скиталия" "536x[0-9]*" 5) || fail "no main window after the title click"
 window_shown "Скиталия" || fail "main window not shown"

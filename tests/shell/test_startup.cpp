@@ -1,9 +1,13 @@
+#include "activities/begging.h"
+#include "activities/bins.h"
 #include "core/character_state.h"
 #include "game_fixture.h"
 #include "shell/game_screens.h"
 #include "shell/main_window.h"
 #include "shell/startup.h"
 #include "shell/title_screen.h"
+#include "ui_begging.h"
+#include "ui_bins.h"
 #include "ui_main_window.h"
 #include "ui_title_screen.h"
 
@@ -29,6 +33,7 @@ private Q_SLOTS:
     void clickOnTheTitleTextDoesNothing();
     void missingSoundStopsStartUpBeforeAnyScreenShows();
     void standardDialogsSpeakRussian();
+    void hiddenScreensWaitForTheTitlesFirstFrame();
 
 private:
     GameFixture game;
@@ -180,6 +185,48 @@ void TestStartup::standardDialogsSpeakRussian() {
     QVERIFY(startGame());
     QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("Отмена"));
     QVERIFY(Form1->isVisible());
+}
+
+namespace {
+
+// Notes the title's paints and the main window's polish, in the order they come.
+class StartUpLog : public QObject {
+public:
+    QStringList events;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override {
+        if (watched == Form1 && event->type() == QEvent::Paint)
+            events << QStringLiteral("title painted");
+        if (watched == Form2 && event->type() == QEvent::Polish)
+            events << QStringLiteral("main window polished");
+        return false;
+    }
+};
+
+} // namespace
+
+void TestStartup::hiddenScreensWaitForTheTitlesFirstFrame() {
+    QVERIFY(startGame());
+    StartUpLog log;
+    Form1->installEventFilter(&log);
+    Form2->installEventFilter(&log);
+    // Grabbed or shown before the title's first frame, a screen is polished and pictured then.
+    Form3->grab();
+    QVERIFY(!Form3->ui().Image1->pixmap().isNull());
+    Form4->show();
+    QVERIFY(!Form4->ui().Image1->pixmap().isNull());
+    Form4->hide();
+    QVERIFY(Form2->ui().Image1->pixmap().isNull());
+
+    // Well before the second after which they go ahead without a frame.
+    QTRY_VERIFY_WITH_TIMEOUT(Form2->testAttribute(Qt::WA_WState_Polished), 500);
+    QCOMPARE(log.events.value(0), QStringLiteral("title painted"));
+    QVERIFY(log.events.contains(QStringLiteral("main window polished")));
+    for (QWidget *screen : gameScreens())
+        QVERIFY2(screen->testAttribute(Qt::WA_WState_Polished), screen->metaObject()->className());
+    QVERIFY(!Form2->ui().Image1->pixmap().isNull());
+    QVERIFY(!Form2->ui().Image2->pixmap().isNull()); // the street, from the program folder
 }
 
 QTEST_MAIN(TestStartup)

@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QWidget>
 
 QString builtGameFolder() {
     return QStringLiteral(SKITALIA_GAME_DIR);
@@ -32,8 +33,12 @@ void GameFixture::start(bool createScreens) {
     services.folder = dir_->path();
     previous_ = installServices(&services);
     Character = CharacterState();
-    if (createScreens)
-        createGameScreens();
+    if (!createScreens)
+        return;
+    createGameScreens();
+    // As the game has them once its title is on the screen: polished, pictures decoded.
+    for (QWidget *screen : gameScreens())
+        screen->ensurePolished();
 }
 
 void GameFixture::finish() {
