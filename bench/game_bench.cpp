@@ -3,9 +3,9 @@
 #include "activities/slot_machine.h"
 #include "core/character_state.h"
 #include "persistence/saved_games.h"
+#include "platform/qt_services.h"
 #include "shell/game_screens.h"
 #include "shell/main_window.h"
-#include "platform/qt_services.h"
 
 #include <QApplication>
 #include <QTemporaryDir>

@@ -1,9 +1,9 @@
 #include "core/vital_monitor.h"
 
 #include "core/death_screen.h"
+#include "platform/services.h"
 #include "shell/game_screens.h"
 #include "shell/main_window.h"
-#include "platform/services.h"
 
 #include <algorithm>
 

@@ -3,10 +3,10 @@
 #include "core/character_state.h"
 #include "persistence/open_dialog.h"
 #include "persistence/saved_games.h"
-#include "shell/game_screens.h"
-#include "shell/main_window.h"
 #include "platform/screen_setup.h"
 #include "platform/services.h"
+#include "shell/game_screens.h"
+#include "shell/main_window.h"
 #include "ui_save_screen.h"
 
 #include <QKeyEvent>

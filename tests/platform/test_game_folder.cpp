@@ -3,9 +3,9 @@
 #include "persistence/save_screen.h"
 #include "persistence/saved_games.h"
 #include "platform/game_folder.h"
+#include "platform/qt_services.h"
 #include "shell/game_screens.h"
 #include "shell/main_window.h"
-#include "platform/qt_services.h"
 #include "ui_main_window.h"
 #include "ui_save_screen.h"
 

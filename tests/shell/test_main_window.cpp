@@ -1,8 +1,8 @@
 #include "core/character_state.h"
 #include "game_fixture.h"
+#include "platform/pictures.h"
 #include "shell/game_screens.h"
 #include "shell/main_window.h"
-#include "platform/pictures.h"
 #include "ui_main_window.h"
 
 #include <QMenuBar>
