@@ -2,28 +2,30 @@
 
 #include <QCoreApplication>
 #include <QEvent>
-#include <QPointer>
 #include <QTimer>
 #include <QWidget>
 #include <vector>
 
 namespace {
 
-// Lives as a child of its screen, so jobs of a screen that is destroyed unpolished go too.
-class PolishJobs : public QObject {
+// Holds the jobs waiting for one event of one widget. A child of that widget, so the jobs of
+// a widget destroyed before the event go with it.
+class WaitingJobs : public QObject {
     Q_OBJECT
 public:
-    explicit PolishJobs(QWidget *screen)
-        : QObject(screen) {
-        screen->installEventFilter(this);
+    WaitingJobs(QWidget *widget, QEvent::Type type)
+        : QObject(widget)
+        , type_(type) {
+        widget->installEventFilter(this);
     }
 
+    QEvent::Type type() const { return type_; }
     void add(std::function<void()> job) { jobs_.push_back(std::move(job)); }
 
 protected:
-    // Polish reaches the screen before its own polishing and its children's.
+    // The filter sees the event before the widget does: the job runs before the painting.
     bool eventFilter(QObject *watched, QEvent *event) override {
-        if (event->type() == QEvent::Polish && watched == parent()) {
+        if (event->type() == type_ && watched == parent()) {
             watched->removeEventFilter(this);
             const std::vector<std::function<void()>> jobs = std::move(jobs_);
             deleteLater();
@@ -34,16 +36,26 @@ protected:
     }
 
 private:
+    QEvent::Type type_;
     std::vector<std::function<void()>> jobs_;
 };
 
+void whenEvent(QWidget *widget, QEvent::Type type, std::function<void()> job) {
+    WaitingJobs *jobs = nullptr;
+    for (auto *candidate : widget->findChildren<WaitingJobs *>(Qt::FindDirectChildrenOnly))
+        if (candidate->type() == type)
+            jobs = candidate;
+    if (!jobs)
+        jobs = new WaitingJobs(widget, type);
+    jobs->add(std::move(job));
+}
+
 class FirstFrameWatch : public QObject {
+    Q_OBJECT
 public:
-    FirstFrameWatch(QWidget *title, const QList<QWidget *> &hidden, std::function<void()> then)
+    FirstFrameWatch(QWidget *title, std::function<void()> then)
         : QObject(title)
         , then_(std::move(then)) {
-        for (QWidget *screen : hidden)
-            hidden_.append(screen);
         title->installEventFilter(this);
         QTimer::singleShot(1000, this, &FirstFrameWatch::release);
     }
@@ -62,29 +74,18 @@ private:
             return;
         released_ = true;
         parent()->removeEventFilter(this);
-        then_();
-        for (const QPointer<QWidget> &screen : std::as_const(hidden_))
-            if (screen)
-                screen->ensurePolished();
         deleteLater();
+        then_();
     }
 
     std::function<void()> then_;
-    QList<QPointer<QWidget>> hidden_;
     bool released_ = false;
 };
 
 } // namespace
 
-void whenPolished(QWidget *screen, std::function<void()> job) {
-    if (screen->testAttribute(Qt::WA_WState_Polished)) {
-        job();
-        return;
-    }
-    auto *jobs = screen->findChild<PolishJobs *>(QString(), Qt::FindDirectChildrenOnly);
-    if (!jobs)
-        jobs = new PolishJobs(screen);
-    jobs->add(std::move(job));
+void whenFirstPainted(QWidget *widget, std::function<void()> job) {
+    whenEvent(widget, QEvent::Paint, std::move(job));
 }
 
 void holdUntilFirstFrame(QWidget *title, const QList<QWidget *> &hidden,
@@ -95,7 +96,7 @@ void holdUntilFirstFrame(QWidget *title, const QList<QWidget *> &hidden,
         for (QWidget *widget : widgets)
             QCoreApplication::removePostedEvents(widget, QEvent::PolishRequest);
     }
-    new FirstFrameWatch(title, hidden, std::move(then));
+    new FirstFrameWatch(title, std::move(then));
 }
 
 #include "first_frame.moc"

@@ -5,17 +5,15 @@
 
 class QWidget;
 
-// What the title does not need waits until its first frame is on the screen, so that the
-// player sees it sooner: polishing the screens still hidden, decoding their pictures,
-// starting the sound output.
+// What the title does not need waits, so that the player sees it sooner and the game holds
+// less memory: hidden screens are polished when first shown, pictures decoded when first
+// drawn, and the rest of start-up done once the title's first frame is on the screen.
 
-// Runs job just before screen is first polished: when it is shown or grabbed, or when the
-// hidden screens are polished after the title's first frame. A screen already polished
-// runs it at once.
-void whenPolished(QWidget *screen, std::function<void()> job);
+// Runs job just before widget is first painted, on the screen or into a grab.
+void whenFirstPainted(QWidget *widget, std::function<void()> job);
 
-// Takes back the polish that Qt queues for each new widget of the hidden screens. Once the
-// title has drawn its first frame (or after a second without one, where a desktop keeps
-// it from being drawn) runs then() and polishes the hidden screens still unpolished.
+// Takes back the polish that Qt queues for each new widget of the hidden screens, so that
+// none is polished before it is shown. Once the title has drawn its first frame (or after
+// a second without one, where a desktop keeps it from being drawn) runs then().
 void holdUntilFirstFrame(QWidget *title, const QList<QWidget *> &hidden,
                          std::function<void()> then);

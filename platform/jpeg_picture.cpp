@@ -59,11 +59,19 @@ QImage decodeJpeg(const QByteArray &data, QString *problem) {
     return image;
 }
 
-QImage loadJpeg(const QString &path, QString *problem) {
+QByteArray readJpegFile(const QString &path, QString *problem) {
+    report(problem, QString());
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         report(problem, file.errorString());
         return {};
     }
-    return decodeJpeg(file.readAll(), problem);
+    return file.readAll();
+}
+
+QImage loadJpeg(const QString &path, QString *problem) {
+    const QByteArray data = readJpegFile(path, problem);
+    if (problem && !problem->isEmpty())
+        return {};
+    return decodeJpeg(data, problem);
 }

@@ -1,6 +1,7 @@
 #include "platform/pictures.h"
 
 #include "platform/first_frame.h"
+#include "platform/picture_button.h"
 
 #include <QGuiApplication>
 #include <QImageReader>
@@ -31,5 +32,13 @@ QPixmap builtInPicture(const QString &name, qreal devicePixelRatio) {
 }
 
 void showBuiltInPicture(QLabel *label, const QString &name) {
-    whenPolished(label->window(), [label, name] { label->setPixmap(builtInPicture(name)); });
+    // A picture put there meanwhile (a reel's symbol) stays.
+    whenFirstPainted(label, [label, name] {
+        if (label->pixmap().isNull())
+            label->setPixmap(builtInPicture(name));
+    });
+}
+
+void showBuiltInPicture(PictureButton *button, const QString &name) {
+    whenFirstPainted(button, [button, name] { button->setPicture(builtInPicture(name)); });
 }

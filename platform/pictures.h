@@ -5,6 +5,7 @@
 #include <QString>
 
 class QLabel;
+class PictureButton;
 
 // Reads a picture whose format is known. Letting Qt guess would load every image plugin it
 // has (SVG among them) on the first read, which start-up cannot afford.
@@ -15,6 +16,7 @@ QImage readPicture(const QString &path, const char *format);
 QPixmap builtInPicture(const QString &name);
 QPixmap builtInPicture(const QString &name, qreal devicePixelRatio);
 
-// Puts the built-in picture on the label once its screen is polished, so that a hidden
-// screen's pictures are not decoded before the title shows.
+// Puts the built-in picture on the label when the label is first drawn, unless it has one
+// by then, so that a screen's pictures are decoded only once it shows.
 void showBuiltInPicture(QLabel *label, const QString &name);
+void showBuiltInPicture(PictureButton *button, const QString &name);

@@ -50,7 +50,19 @@ TForm2::TForm2(QWidget *parent)
         " margin-right: 1px; font-size: 11px; }"
         "QTabBar::tab:selected { background: #c4c0b6; border-style: inset; }"));
 
-    whenPolished(this, [this] { showPictures(); });
+    showBuiltInPicture(ui_->Image6, QStringLiteral("goods"));
+    showBuiltInPicture(ui_->Image1, QStringLiteral("character"));
+    showBuiltInPicture(ui_->Image4, QStringLiteral("slots"));
+    showBuiltInPicture(ui_->Image3, QStringLiteral("keys"));
+    showBuiltInPicture(ui_->Image5, QStringLiteral("housing"));
+    showBuiltInPicture(ui_->Button1, QStringLiteral("food"));
+    showBuiltInPicture(ui_->Button2, QStringLiteral("injection"));
+    showBuiltInPicture(ui_->Button3, QStringLiteral("sleep"));
+    showBuiltInPicture(ui_->SpeedButton3, QStringLiteral("toilet"));
+    showBuiltInPicture(ui_->Button4, QStringLiteral("beg"));
+    showBuiltInPicture(ui_->Button5, QStringLiteral("rummage"));
+    showBuiltInPicture(ui_->Button6, QStringLiteral("market"));
+    showBuiltInPicture(ui_->BitBtn1, QStringLiteral("recycle"));
     fillNeutralTexts();
     // Qt leaves the scroll bars of the text pages unnamed; screen readers announce them too.
     for (QAbstractScrollArea *view : std::initializer_list<QAbstractScrollArea *>{
@@ -108,22 +120,6 @@ TForm2::TForm2(QWidget *parent)
 
 TForm2::~TForm2() = default;
 
-void TForm2::showPictures() {
-    ui_->Image6->setPixmap(builtInPicture(QStringLiteral("goods")));
-    ui_->Image1->setPixmap(builtInPicture(QStringLiteral("character")));
-    ui_->Image4->setPixmap(builtInPicture(QStringLiteral("slots")));
-    ui_->Image3->setPixmap(builtInPicture(QStringLiteral("keys")));
-    ui_->Image5->setPixmap(builtInPicture(QStringLiteral("housing")));
-    ui_->Button1->setPicture(builtInPicture(QStringLiteral("food")));
-    ui_->Button2->setPicture(builtInPicture(QStringLiteral("injection")));
-    ui_->Button3->setPicture(builtInPicture(QStringLiteral("sleep")));
-    ui_->SpeedButton3->setPicture(builtInPicture(QStringLiteral("toilet")));
-    ui_->Button4->setPicture(builtInPicture(QStringLiteral("beg")));
-    ui_->Button5->setPicture(builtInPicture(QStringLiteral("rummage")));
-    ui_->Button6->setPicture(builtInPicture(QStringLiteral("market")));
-    ui_->BitBtn1->setPicture(builtInPicture(QStringLiteral("recycle")));
-}
-
 void TForm2::FormCreate() {
     Character.AppDir = services().programFolder();
     MediaPlayer1.bind(appFile(Character, QStringLiteral("3.wav")));
@@ -132,11 +128,12 @@ void TForm2::FormCreate() {
     Character.BagCapacity = StartBagCapacity;
     ui_->Panel9->setText(QStringLiteral("Вместимость сумки: ") + QString::number(StartBagCapacity));
     // The street picture is the one JPEG of the game; without it the page simply shows none.
-    // It is read from the program folder as it is now, and decoded with the other pictures.
-    const QString street = appFile(Character, QStringLiteral("trades.jpg"));
-    whenPolished(this, [this, street] {
-        QString problem;
-        const QImage picture = loadJpeg(street, &problem);
+    // The file is read now and decoded when its page is first drawn.
+    QString problem;
+    const QByteArray street =
+        readJpegFile(appFile(Character, QStringLiteral("trades.jpg")), &problem);
+    whenFirstPainted(ui_->Image2, [this, street, problem]() mutable {
+        const QImage picture = problem.isEmpty() ? decodeJpeg(street, &problem) : QImage();
         if (!problem.isEmpty())
             qWarning("trades.jpg: %s", qUtf8Printable(problem));
         ui_->Image2->setPixmap(QPixmap::fromImage(picture));

@@ -56,7 +56,6 @@ public Q_SLOTS:
 
 private:
     void FormCreate();
-    void showPictures();
     void trayActivated(QSystemTrayIcon::ActivationReason reason);
     void fillNeutralTexts();
     // The next (1) or previous (-1) page, round from the last to the first.

@@ -57,6 +57,7 @@ QList<QLabel *> reels() {
 }
 
 QImage shownPicture(QLabel *reel) {
+    reel->grab(); // a built-in picture is decoded when first drawn
     return reel->pixmap().toImage().convertToFormat(QImage::Format_RGB32);
 }
 

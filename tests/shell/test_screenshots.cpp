@@ -51,7 +51,8 @@ private Q_SLOTS:
         const qreal density = qGuiApp->devicePixelRatio();
         int pictures = 0;
         for (QWidget *screen : gameScreens())
-            for (const QLabel *label : screen->findChildren<QLabel *>()) {
+            for (QLabel *label : screen->findChildren<QLabel *>()) {
+                label->grab(); // pictures are decoded when first drawn
                 if (label->pixmap().isNull() || label == Form2->ui().Image2)
                     continue;
                 QVERIFY2(label->pixmap().devicePixelRatio() == density,
