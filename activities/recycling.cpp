@@ -1,6 +1,7 @@
 #include "activities/recycling.h"
 
 #include "core/character_state.h"
+#include "platform/first_frame.h"
 #include "platform/screen_setup.h"
 #include "platform/services.h"
 #include "shell/game_screens.h"
@@ -22,10 +23,13 @@ TForm7::TForm7(QWidget *parent)
     result.setPixelSize(21);
     ui_->Label2->setFont(result);
     ui_->Label3->setFont(result);
-    ui_->Label2->adjustSize();
-    const int right = ui_->Label3->geometry().right();
-    ui_->Label3->move(ui_->Label2->geometry().right() + 10, ui_->Label3->y());
-    ui_->Label3->resize(right - ui_->Label3->x(), ui_->Label3->height());
+    // Measuring the caption loads its face: that waits until the screen first shows.
+    whenPolished(this, [this] {
+        ui_->Label2->adjustSize();
+        const int right = ui_->Label3->geometry().right();
+        ui_->Label3->move(ui_->Label2->geometry().right() + 10, ui_->Label3->y());
+        ui_->Label3->resize(right - ui_->Label3->x(), ui_->Label3->height());
+    });
     connect(ui_->SpeedButton1, &QPushButton::clicked, this, &TForm7::SpeedButton1Click);
 }
 

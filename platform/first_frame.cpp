@@ -23,7 +23,8 @@ public:
     void add(std::function<void()> job) { jobs_.push_back(std::move(job)); }
 
 protected:
-    // The filter sees the event before the widget does: the job runs before the painting.
+    // The filter sees the event before the widget does: the job runs before the polishing of
+    // the widget and its children, before the painting.
     bool eventFilter(QObject *watched, QEvent *event) override {
         if (event->type() == type_ && watched == parent()) {
             watched->removeEventFilter(this);
@@ -83,6 +84,13 @@ private:
 };
 
 } // namespace
+
+void whenPolished(QWidget *screen, std::function<void()> job) {
+    if (screen->testAttribute(Qt::WA_WState_Polished))
+        job();
+    else
+        whenEvent(screen, QEvent::Polish, std::move(job));
+}
 
 void whenFirstPainted(QWidget *widget, std::function<void()> job) {
     whenEvent(widget, QEvent::Paint, std::move(job));

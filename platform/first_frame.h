@@ -9,6 +9,10 @@ class QWidget;
 // less memory: hidden screens are polished when first shown, pictures decoded when first
 // drawn, and the rest of start-up done once the title's first frame is on the screen.
 
+// Runs job just before screen is first polished: when it is first shown or grabbed. A
+// screen already polished runs it at once.
+void whenPolished(QWidget *screen, std::function<void()> job);
+
 // Runs job just before widget is first painted, on the screen or into a grab.
 void whenFirstPainted(QWidget *widget, std::function<void()> job);
 
