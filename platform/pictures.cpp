@@ -6,11 +6,30 @@
 #include <QGuiApplication>
 #include <QImageReader>
 #include <QLabel>
+#include <QResource>
+#include <QtEndian>
 
 QImage readPicture(const QString &path, const char *format) {
     QImageReader reader(path, format);
     reader.setAutoDetectImageFormat(false);
     return reader.read();
+}
+
+QImage readyPicture(const QString &name) {
+    if constexpr (Q_BYTE_ORDER != Q_LITTLE_ENDIAN)
+        return {};
+    const QResource resource(QStringLiteral(":/pictures/") + name + QStringLiteral(".argb"));
+    if (!resource.isValid() || resource.compressionAlgorithm() != QResource::NoCompression ||
+        resource.size() < 8)
+        return {};
+    const uchar *data = resource.data();
+    const quint32 width = qFromLittleEndian<quint32>(data);
+    const quint32 height = qFromLittleEndian<quint32>(data + 4);
+    if (width == 0 || width > 8192 || height == 0 || height > 8192 ||
+        resource.size() != 8 + qint64{4} * width * height)
+        return {};
+    return QImage(data + 8, static_cast<int>(width), static_cast<int>(height),
+                  static_cast<qsizetype>(width) * 4, QImage::Format_ARGB32_Premultiplied);
 }
 
 QPixmap builtInPicture(const QString &name) {
@@ -19,8 +38,11 @@ QPixmap builtInPicture(const QString &name) {
 
 QPixmap builtInPicture(const QString &name, qreal devicePixelRatio) {
     const QString path = QStringLiteral(":/pictures/") + name;
-    if (devicePixelRatio <= 1)
-        return QPixmap::fromImage(readPicture(path + QStringLiteral(".png"), "png"));
+    if (devicePixelRatio <= 1) {
+        const QImage ready = readyPicture(name);
+        return QPixmap::fromImage(ready.isNull() ? readPicture(path + QStringLiteral(".png"), "png")
+                                                 : ready);
+    }
     QImage image = readPicture(path + QStringLiteral("@2x.png"), "png");
     // Between densities the picture is fitted to whole device pixels here, once and smoothly;
     // scaled while painting, it would lose every fourth row and column.

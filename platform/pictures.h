@@ -14,6 +14,9 @@ QImage readPicture(const QString &path, const char *format);
 // One of the pictures compiled into the game, ":/pictures/<name>.png", drawn for the highest
 // pixel density among the screens: above 1 from the drawing at twice the size, "<name>@2x.png".
 QPixmap builtInPicture(const QString &name);
+// The pictures drawn before the title's first frame are also built in ready to draw, as
+// ":/pictures/<name>.argb", which takes no decoding; others give a null image.
+QImage readyPicture(const QString &name);
 QPixmap builtInPicture(const QString &name, qreal devicePixelRatio);
 
 // Puts the built-in picture on the label when the label is first drawn, unless it has one

@@ -12,7 +12,7 @@ namespace {
 
 int usage() {
     std::fputs("usage:\n"
-               "  render_assets picture IN.svg OUT.png|OUT.bmp|OUT.jpg WIDTH HEIGHT\n"
+               "  render_assets picture IN.svg OUT.png|OUT.argb|OUT.bmp|OUT.jpg WIDTH HEIGHT\n"
                "  render_assets sound RECIPE OUT.wav\n",
                stderr);
     return 2;

@@ -142,6 +142,24 @@ QByteArray encodeBmp(const QImage &opaque) {
     return bytes;
 }
 
+// A picture ready to draw without decoding: width and height, then every pixel as the game
+// will hold it, premultiplied 0xAARRGGBB, all little-endian. The pixels are first brought
+// through the PNG's straight alpha, so both forms of a picture draw the same.
+QByteArray encodeReady(const QImage &image) {
+    const QImage pixels = image.convertToFormat(QImage::Format_ARGB32)
+                              .convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    QByteArray bytes;
+    bytes.reserve(8 + qsizetype{4} * pixels.width() * pixels.height());
+    putLittleEndian<quint32>(bytes, static_cast<quint32>(pixels.width()));
+    putLittleEndian<quint32>(bytes, static_cast<quint32>(pixels.height()));
+    for (int y = 0; y < pixels.height(); ++y) {
+        const auto *row = reinterpret_cast<const QRgb *>(pixels.constScanLine(y));
+        for (int x = 0; x < pixels.width(); ++x)
+            putLittleEndian<quint32>(bytes, row[x]);
+    }
+    return bytes;
+}
+
 struct TurboJpegDeleter {
     void operator()(void *handle) const { tjDestroy(handle); }
 };
@@ -172,13 +190,14 @@ QByteArray encodeJpeg(const QImage &opaque) {
 
 void renderPicture(const QString &svgPath, const QString &outPath, int width, int height) {
     const QString suffix = QFileInfo(outPath).suffix().toLower();
-    if (suffix != "png" && suffix != "bmp" && suffix != "jpg" && suffix != "jpeg") {
+    if (suffix != "png" && suffix != "argb" && suffix != "bmp" && suffix != "jpg" &&
+        suffix != "jpeg") {
         throw RenderError("cannot tell the format of " + describe(outPath) +
-                          ": use .png, .bmp or .jpg");
+                          ": use .png, .argb, .bmp or .jpg");
     }
     const QImage image = renderSvg(svgPath, width, height);
-    if (suffix == "png") {
-        writeOutputFile(outPath, encodePng(image));
+    if (suffix == "png" || suffix == "argb") {
+        writeOutputFile(outPath, suffix == "png" ? encodePng(image) : encodeReady(image));
         return;
     }
     requireOpaque(image, outPath);
