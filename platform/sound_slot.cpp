@@ -1,22 +1,13 @@
 #include "platform/sound_slot.h"
 
 #include "platform/services.h"
+#include "platform/sound_output.h"
 
-#include <QAudioFormat>
-#include <QAudioSink>
-#include <QBuffer>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
-#include <QMediaDevices>
 #include <QtEndian>
 
 namespace {
-
-struct WavSound {
-    QAudioFormat format;
-    QByteArray samples;
-};
 
 quint32 le32(const QByteArray &data, qsizetype at) {
     return qFromLittleEndian<quint32>(data.constData() + at);
@@ -27,7 +18,7 @@ quint16 le16(const QByteArray &data, qsizetype at) {
 }
 
 // Reads a PCM WAV file into its format and samples; returns why it cannot, or an empty text.
-QString readWav(const QString &path, WavSound &sound) {
+QString readWav(const QString &path, PcmSound &sound) {
     QFile file(path);
     if (!file.exists())
         return QStringLiteral("файл не найден");
@@ -56,15 +47,16 @@ QString readWav(const QString &path, WavSound &sound) {
                   rate > 0;
             if (!pcm)
                 return QStringLiteral("нужен несжатый PCM, 8 или 16 бит");
-            sound.format.setSampleRate(static_cast<int>(rate));
-            sound.format.setChannelCount(channels);
-            sound.format.setSampleFormat(bits == 8 ? QAudioFormat::UInt8 : QAudioFormat::Int16);
+            sound.rate = static_cast<int>(rate);
+            sound.channels = channels;
+            sound.bits = bits;
         } else if (id == "data") {
             if (!pcm)
                 return QStringLiteral("нет заголовка формата перед звуком");
-            if (size < sound.format.bytesPerFrame())
+            const int frame = sound.channels * sound.bits / 8;
+            if (size < frame)
                 return QStringLiteral("в файле нет звука");
-            sound.samples = data.mid(body, size - size % sound.format.bytesPerFrame());
+            sound.samples = data.mid(body, size - size % frame);
             return QString();
         }
         pos = body + size + (size & 1);
@@ -72,50 +64,10 @@ QString readWav(const QString &path, WavSound &sound) {
     return QStringLiteral("в файле нет звука");
 }
 
-// Plays one sound through its own audio stream. The stream is never stopped at the sound's
-// end, and the sound is followed by silence: a stream stopped as soon as its last sample is
-// handed over loses what the sound server has not played yet, the whole of a short click.
-class StreamPlayer : public SoundPlayer {
-public:
-    explicit StreamPlayer(const WavSound &sound)
-        : format_(sound.format)
-        , lengthMs_(format_.durationForBytes(static_cast<qint32>(sound.samples.size())) / 1000) {
-        const qsizetype tail = format_.bytesForDuration(TailMicroseconds);
-        const char zero = format_.sampleFormat() == QAudioFormat::UInt8 ? '\x80' : '\0';
-        samples_ = sound.samples + QByteArray(tail, zero);
-    }
-
-    bool isPlaying() const override { return started_.isValid() && started_.elapsed() < lengthMs_; }
-
-    void playFromStart() override {
-        if (!sink_) {
-            const QAudioDevice device = QMediaDevices::defaultAudioOutput();
-            if (device.isNull())
-                return; // no sound device: the game plays on in silence
-            sink_ = std::make_unique<QAudioSink>(device, format_);
-        }
-        sink_->stop();
-        buffer_.close();
-        buffer_.setData(samples_);
-        buffer_.open(QIODevice::ReadOnly);
-        sink_->start(&buffer_);
-        started_.start();
-    }
-
-private:
-    static constexpr qint64 TailMicroseconds = 300'000;
-    QAudioFormat format_;
-    qint64 lengthMs_;
-    QByteArray samples_;
-    QBuffer buffer_;
-    std::unique_ptr<QAudioSink> sink_;
-    QElapsedTimer started_;
-};
-
 } // namespace
 
 QString wavProblem(const QString &path) {
-    WavSound sound;
+    PcmSound sound;
     return readWav(path, sound);
 }
 
@@ -123,13 +75,13 @@ SoundSlot::SoundSlot() = default;
 SoundSlot::~SoundSlot() = default;
 
 void SoundSlot::bind(const QString &path) {
-    WavSound sound;
+    PcmSound sound;
     const QString problem = readWav(path, sound);
     if (!problem.isEmpty())
         throw StartupError(
             QStringLiteral("Не удаётся открыть звуковой файл «%1»: %2.").arg(path, problem));
     path_ = path;
-    player_ = std::make_unique<StreamPlayer>(sound);
+    player_ = makeOutputPlayer(fileName(), sound);
 }
 
 void SoundSlot::play() {

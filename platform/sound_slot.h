@@ -19,8 +19,8 @@ public:
     SoundSlot(const SoundSlot &) = delete;
     SoundSlot &operator=(const SoundSlot &) = delete;
 
-    // Opens the file for playback. A file that cannot be opened as a PCM WAV stops
-    // start-up: throws StartupError naming the file.
+    // Reads the file and keeps its sound for playback. A file that cannot be opened as a
+    // PCM WAV stops start-up: throws StartupError naming the file.
     void bind(const QString &path);
     // A play request, as every handler makes it: through the services.
     void play();

@@ -2,6 +2,7 @@
 
 #include "platform/first_frame.h"
 #include "platform/services.h"
+#include "platform/sound_output.h"
 #include "shell/game_screens.h"
 #include "shell/title_screen.h"
 
@@ -38,6 +39,6 @@ bool startGame() {
     Form1->show();
     QList<QWidget *> hidden = gameScreens();
     hidden.removeOne(Form1);
-    holdUntilFirstFrame(Form1, hidden, [] {});
+    holdUntilFirstFrame(Form1, hidden, [] { startSoundOutput(); });
     return true;
 }

@@ -24,7 +24,7 @@ deb="$scratch/skitalia_${version}_$(dpkg --print-architecture).deb"
 [[ -f "$deb" ]] || fail "no $(basename "$deb"): $(ls "$scratch")"
 [[ "$(dpkg-deb -f "$deb" Version)" == "$version" ]] || fail "the package's version is not $version"
 depends=$(dpkg-deb -f "$deb" Depends)
-for library in libc6 libqt6widgets6 libqt6multimedia6 libturbojpeg0; do
+for library in libc6 libqt6widgets6 libpulse0 libturbojpeg0; do
     [[ "$depends" =~ (^|, )${library}( |,|$) ]] || fail "Depends lacks $library: $depends"
 done
 
@@ -64,7 +64,7 @@ trap 'stop_all; cleanup' EXIT
 cat >"$scratch/play" <<EOF
 #!/bin/sh
 exec runuser -u nobody -- env -i HOME="$home" DISPLAY="$DISPLAY" PATH=/usr/bin:/bin \
-    LANG=C.UTF-8 QT_LOGGING_RULES='qt.multimedia*=false' "$root$exec_line"
+    LANG=C.UTF-8 "$root$exec_line"
 EOF
 chmod 755 "$scratch/play"
 

@@ -41,9 +41,13 @@ judge_later() {
     stretches+=("$1 $2 $3 $4")
 }
 
-# A sound reaches the recording some tens of milliseconds after its request; a sound is
-# looked for from its request until its length and this much later.
+# A sound reaches the recording at most some tens of milliseconds after its request; a sound
+# is looked for from its request until its length and this much later.
 LATE=0.4
+# The recording's clock is told from the data's flow and is good to some milliseconds, and a
+# sound is handed to the server at once: it may seem to start a little before its request.
+# So a stretch keeps this far away from a request on the side before it.
+EARLY=0.1
 # Silence from the null sink is digital zero. The quietest sound, the click of 0.08 RMS over
 # its 50 ms, played in full still comes to about 0.025 over its window.
 QUIET=0.001
@@ -76,19 +80,19 @@ quiet_from=$(add "$(add "$tab" "$greeting")" "$LATE")
 sleep_until "$(add "$quiet_from" 1.0)"
 pressed=$(recording_time)
 click_in "$main" 98 $((menu + 99)) # "Пожрать"
-judge_later quiet "$quiet_from" "$(add "$pressed" "-$quiet_from")" "silence before the button"
-judge_later loud "$pressed" "$(add "$click" "$LATE")" "the click of \"Пожрать\""
+judge_later quiet "$quiet_from" "$(add "$(add "$pressed" "-$quiet_from")" "-$EARLY")" "silence before the button"
+judge_later loud "$(add "$pressed" "-$EARLY")" "$(add "$(add "$click" "$LATE")" "$EARLY")" "the click of \"Пожрать\""
 canteen=$(wait_window "Столовая" "330x220" 5) || fail "no canteen"
 # Nothing long follows the click: what was heard was the short click.
 quiet_from=$(add "$(add "$pressed" "$click")" "$LATE")
-judge_later quiet "$quiet_from" 1.000 "silence after the click"
+judge_later quiet "$quiet_from" "$(add 1 "-$EARLY")" "silence after the click"
 sleep_until "$(add "$quiet_from" 1.0)"
 
 ate=$(recording_time)
 click_in "$canteen" 235 40 # "Съесть буханку"
-judge_later loud "$ate" "$(add "$eating" "$LATE")" "eating a loaf"
+judge_later loud "$(add "$ate" "-$EARLY")" "$(add "$(add "$eating" "$LATE")" "$EARLY")" "eating a loaf"
 quiet_from=$(add "$(add "$ate" "$eating")" "$LATE")
-judge_later quiet "$quiet_from" 1.000 "silence after eating"
+judge_later quiet "$quiet_from" "$(add 1 "-$EARLY")" "silence after eating"
 sleep_until "$(add "$quiet_from" 1.0)"
 click_in "$canteen" 165 182 # "НАЗАД"
 main=$(wait_window "Скиталия" "536x[0-9]*" 5) || fail "no main window after the canteen"

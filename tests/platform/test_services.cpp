@@ -2,12 +2,18 @@
 #include "platform/jpeg_picture.h"
 #include "platform/pictures.h"
 #include "platform/qt_services.h"
+#include "platform/sound_output.h"
 #include "platform/sound_slot.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <cstring>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 namespace {
 
@@ -47,6 +53,7 @@ private Q_SLOTS:
     void soundSlotLetsARunningSoundPlayOnAndRestartsAnEndedOne();
     void soundSlotPlaysThroughTheServices();
     void bindingRefusesAFileThatIsNotAPlayableWav();
+    void soundOutputStartsOnlyWhenAskedAndAMuteServerHoldsNothingUp();
     void theGamesOwnSoundsArePlayableWavs();
     void randomNumbersStayBelowTheirBoundAndCoverIt();
     void jpegDecoderReadsTheTradesPicture();
@@ -129,6 +136,39 @@ void TestServices::bindingRefusesAFileThatIsNotAPlayableWav() {
             QVERIFY2(error.message().contains(path), qPrintable(error.message()));
         }
     }
+}
+
+// Sound waits for the title's first frame: binding and playing start nothing of the sound
+// server's library. Once asked, a server that never answers holds no play request up.
+void TestServices::soundOutputStartsOnlyWhenAskedAndAMuteServerHoldsNothingUp() {
+    const auto threads = [] {
+        return QDir(QStringLiteral("/proc/self/task"))
+            .entryList(QDir::Dirs | QDir::NoDotAndDotDot)
+            .size();
+    };
+    const qsizetype before = threads();
+    SoundSlot slot;
+    slot.bind(builtGameFolder() + QStringLiteral("/3.wav"));
+    slot.start();
+    QCOMPARE(threads(), before);
+
+    QTemporaryDir dir;
+    const QByteArray path = QFile::encodeName(dir.filePath(QStringLiteral("native")));
+    const int server = socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strncpy(address.sun_path, path.constData(), sizeof address.sun_path - 1);
+    QVERIFY(::bind(server, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0);
+    QVERIFY(listen(server, 4) == 0);
+    qputenv("PULSE_SERVER", "unix:" + path);
+    QElapsedTimer clock;
+    clock.start();
+    startSoundOutput();
+    slot.start();
+    slot.start();
+    QVERIFY2(clock.elapsed() < 1000, qPrintable(QString::number(clock.elapsed())));
+    QCOMPARE(threads(), before + 1);
+    close(server);
 }
 
 void TestServices::theGamesOwnSoundsArePlayableWavs() {

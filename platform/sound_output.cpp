@@ -1,0 +1,199 @@
+#include "platform/sound_output.h"
+
+#include <chrono>
+#include <cstdint>
+#include <optional>
+#include <pulse/context.h>
+#include <pulse/stream.h>
+#include <pulse/thread-mainloop.h>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+class OutputPlayer;
+
+// The one connection to the sound server. libpulse runs the callbacks on a thread of its own
+// with the mainloop's lock held; once that thread runs, the game's thread takes the same lock
+// for everything here.
+struct Output {
+    std::vector<OutputPlayer *> players;
+    pa_threaded_mainloop *loop = nullptr;
+    pa_context *context = nullptr;
+    bool asked = false;
+
+    Output() = default;
+    Output(const Output &) = delete;
+    Output &operator=(const Output &) = delete;
+    ~Output() { stop(); }
+    void stop();
+};
+
+Output output;
+
+class OutputLock {
+public:
+    OutputLock()
+        : loop_(output.loop) {
+        if (loop_)
+            pa_threaded_mainloop_lock(loop_);
+    }
+    ~OutputLock() {
+        if (loop_)
+            pa_threaded_mainloop_unlock(loop_);
+    }
+    OutputLock(const OutputLock &) = delete;
+    OutputLock &operator=(const OutputLock &) = delete;
+
+private:
+    pa_threaded_mainloop *loop_;
+};
+
+bool contextReady() {
+    return output.context && pa_context_get_state(output.context) == PA_CONTEXT_READY;
+}
+
+// Plays one sound through a stream of its own. The sound is followed by silence and the stream
+// is never stopped at the sound's end: a stream stopped as soon as its last sample is handed
+// over loses what the server has not played yet, the whole of a short click.
+class OutputPlayer : public SoundPlayer {
+public:
+    OutputPlayer(const QString &name, const PcmSound &sound)
+        : name_(name.toUtf8()) {
+        spec_.format = sound.bits == 8 ? PA_SAMPLE_U8 : PA_SAMPLE_S16LE;
+        spec_.rate = static_cast<std::uint32_t>(sound.rate);
+        spec_.channels = static_cast<std::uint8_t>(sound.channels);
+        const qsizetype frame = sound.channels * sound.bits / 8;
+        length_ = std::chrono::milliseconds(sound.samples.size() / frame * 1000 / sound.rate);
+        const qsizetype tail = qsizetype(sound.rate) * TailMs / 1000 * frame;
+        samples_ = sound.samples + QByteArray(tail, sound.bits == 8 ? '\x80' : '\0');
+        const OutputLock lock;
+        output.players.push_back(this);
+        if (contextReady())
+            openStream();
+    }
+
+    ~OutputPlayer() override {
+        const OutputLock lock;
+        closeStream();
+        std::erase(output.players, this);
+    }
+
+    OutputPlayer(const OutputPlayer &) = delete;
+    OutputPlayer &operator=(const OutputPlayer &) = delete;
+
+    bool isPlaying() const override {
+        const OutputLock lock;
+        return started_ && Clock::now() - *started_ < length_;
+    }
+
+    // A request made before the stream is ready waits for it.
+    void playFromStart() override {
+        const OutputLock lock;
+        started_ = Clock::now();
+        pending_ = true;
+        if (stream_ && pa_stream_get_state(stream_) == PA_STREAM_READY)
+            handOver();
+    }
+
+    void openStream() {
+        stream_ = pa_stream_new(output.context, name_.constData(), &spec_, nullptr);
+        if (!stream_)
+            return;
+        pa_stream_set_state_callback(stream_, streamState, this);
+        if (pa_stream_connect_playback(stream_, nullptr, nullptr, PA_STREAM_NOFLAGS, nullptr,
+                                       nullptr) < 0)
+            closeStream();
+    }
+
+    void closeStream() {
+        if (!stream_)
+            return;
+        pa_stream_set_state_callback(stream_, nullptr, nullptr);
+        pa_stream_disconnect(stream_);
+        pa_stream_unref(stream_);
+        stream_ = nullptr;
+    }
+
+private:
+    static constexpr int TailMs = 300;
+
+    static void streamState(pa_stream *stream, void *data) {
+        auto *player = static_cast<OutputPlayer *>(data);
+        const pa_stream_state_t state = pa_stream_get_state(stream);
+        if (state == PA_STREAM_READY && player->pending_)
+            player->handOver();
+        else if (state == PA_STREAM_FAILED || state == PA_STREAM_TERMINATED)
+            player->closeStream(); // the server is gone: silence from now on
+    }
+
+    void handOver() {
+        // Written at the server's read position, so that the silent tail of the previous
+        // play, if the server still holds some, gives way at once.
+        if (pa_stream_write(stream_, samples_.constData(), static_cast<size_t>(samples_.size()),
+                            nullptr, 0, PA_SEEK_RELATIVE_ON_READ) == 0) {
+            // A sound shorter than the stream's prebuffer would otherwise wait for more.
+            if (pa_operation *trigger = pa_stream_trigger(stream_, nullptr, nullptr))
+                pa_operation_unref(trigger);
+        }
+        pending_ = false;
+        started_ = Clock::now();
+    }
+
+    QByteArray name_;
+    pa_sample_spec spec_{};
+    std::chrono::milliseconds length_{};
+    QByteArray samples_;
+    pa_stream *stream_ = nullptr;
+    bool pending_ = false;
+    std::optional<Clock::time_point> started_;
+};
+
+void contextState(pa_context *context, void *) {
+    if (pa_context_get_state(context) == PA_CONTEXT_READY) {
+        for (OutputPlayer *player : output.players)
+            player->openStream();
+    }
+}
+
+// Stops the thread first: nothing runs beside the game's thread while the rest is freed.
+void Output::stop() {
+    if (!loop)
+        return;
+    pa_threaded_mainloop_stop(loop);
+    for (OutputPlayer *player : players)
+        player->closeStream();
+    if (context) {
+        pa_context_disconnect(context);
+        pa_context_unref(context);
+        context = nullptr;
+    }
+    pa_threaded_mainloop_free(loop);
+    loop = nullptr;
+}
+
+} // namespace
+
+std::unique_ptr<SoundPlayer> makeOutputPlayer(const QString &name, const PcmSound &sound) {
+    return std::make_unique<OutputPlayer>(name, sound);
+}
+
+void startSoundOutput() {
+    if (output.asked)
+        return;
+    output.asked = true;
+    output.loop = pa_threaded_mainloop_new();
+    if (!output.loop)
+        return;
+    output.context = pa_context_new(pa_threaded_mainloop_get_api(output.loop), "Скиталия");
+    if (!output.context) {
+        output.stop();
+        return;
+    }
+    pa_context_set_state_callback(output.context, contextState, nullptr);
+    // No server is no reason to start one: the game plays on in silence.
+    if (pa_context_connect(output.context, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0 ||
+        pa_threaded_mainloop_start(output.loop) < 0)
+        output.stop();
+}

@@ -1,0 +1,23 @@
+#pragma once
+
+#include "platform/sound_slot.h"
+
+#include <QByteArray>
+#include <QString>
+#include <memory>
+
+// A checked PCM sound: unsigned 8-bit or signed 16-bit little-endian samples.
+struct PcmSound {
+    int rate = 0;
+    int channels = 0;
+    int bits = 0;
+    QByteArray samples;
+};
+
+// A player for one sound on the sound server's output. Until startSoundOutput runs it only
+// remembers a request, and plays it once its stream is ready.
+std::unique_ptr<SoundPlayer> makeOutputPlayer(const QString &name, const PcmSound &sound);
+
+// Connects to the sound server, once, and opens a stream for every player; kept off the
+// start-up's way, nothing of the server's library runs before. No server: silence.
+void startSoundOutput();
