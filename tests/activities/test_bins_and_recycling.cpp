@@ -192,6 +192,10 @@ void TestBinsAndRecycling::recyclingChargesVitalsAndShowsTheReceipt() {
     QCOMPARE(Character.Money, 8);
     QCOMPARE(Form7->ui().Label1->text(), QStringLiteral("Чебурашки и макулатура сданы !"));
     QCOMPARE(Form7->ui().Label2->text(), QStringLiteral("Заработано денег :"));
+    // The sum follows the caption as wide as its face draws it.
+    const QRect caption = Form7->ui().Label2->geometry();
+    QCOMPARE(caption.width(), Form7->ui().Label2->sizeHint().width());
+    QCOMPARE(Form7->ui().Label3->x(), caption.right() + 10);
 
     Form2->Timer1Timer(); // the cost alone kills; the receipt stays open
     QVERIFY(Form7->isVisible());
