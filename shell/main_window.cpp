@@ -37,18 +37,24 @@ TForm2::TForm2(QWidget *parent)
     ui_->setupUi(this);
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
     setBackground(this, MainBackground);
-    QFont font = this->font();
-    font.setPixelSize(11);
-    setFont(font);
     ui_->centralwidget->setFixedSize(536, 350);
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     ui_->PageControl1->tabBar()->setFocusPolicy(Qt::NoFocus);
-    ui_->PageControl1->setStyleSheet(QStringLiteral(
-        "QTabWidget::pane { border: none; }"
-        "QTabWidget > QWidget > QWidget { background: transparent; }"
-        "QTabBar::tab { background: #d9d5cc; border: 2px outset #eeeae2; padding: 3px 3px;"
-        " margin-right: 1px; font-size: 11px; }"
-        "QTabBar::tab:selected { background: #c4c0b6; border-style: inset; }"));
+    // The window's face and the tabs' style re-lay every page out: that waits until the
+    // window first shows, after the title.
+    whenPolished(this, [this] {
+        QFont font = this->font();
+        font.setPixelSize(11);
+        setFont(font);
+        ui_->PageControl1->setStyleSheet(QStringLiteral(
+            "QTabWidget::pane { border: none; }"
+            "QTabWidget > QWidget > QWidget { background: transparent; }"
+            "QTabBar::tab { background: #d9d5cc; border: 2px outset #eeeae2; padding: 3px 3px;"
+            " margin-right: 1px; font-size: 11px; }"
+            "QTabBar::tab:selected { background: #c4c0b6; border-style: inset; }"));
+        // Laid out in the window's own face, so no page scrolls sideways for a wider one.
+        fillNeutralTexts();
+    });
 
     showBuiltInPicture(ui_->Image6, QStringLiteral("goods"));
     showBuiltInPicture(ui_->Image1, QStringLiteral("character"));
@@ -63,7 +69,6 @@ TForm2::TForm2(QWidget *parent)
     showBuiltInPicture(ui_->Button5, QStringLiteral("rummage"));
     showBuiltInPicture(ui_->Button6, QStringLiteral("market"));
     showBuiltInPicture(ui_->BitBtn1, QStringLiteral("recycle"));
-    fillNeutralTexts();
     // Qt leaves the scroll bars of the text pages unnamed; screen readers announce them too.
     for (QAbstractScrollArea *view : std::initializer_list<QAbstractScrollArea *>{
              ui_->WebBrowser1, ui_->Memo1, ui_->Memo2, ui_->Memo3}) {
