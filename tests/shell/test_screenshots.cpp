@@ -18,6 +18,8 @@
 #include "ui_recycling.h"
 
 #include <QDir>
+#include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QTest>
 
 // Pictures of the screens as a player sees them, written into the build folder for people
@@ -41,6 +43,9 @@ private Q_SLOTS:
             tabs->setCurrentIndex(i);
             save(Form2, QStringLiteral("main-%1").arg(i + 1));
         }
+        // Laid out in the window's own face, the work page's lines fit: no sideways scroll bar.
+        const QPlainTextEdit *work = Form2->ui().Memo1;
+        QVERIFY(!work->horizontalScrollBar()->isVisibleTo(work));
     }
 
     void deathScreen() { save(Form10, QStringLiteral("death")); }
