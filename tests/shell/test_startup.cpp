@@ -15,6 +15,7 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QTest>
+#include <functional>
 
 class TestStartup : public QObject {
     Q_OBJECT
@@ -29,7 +30,7 @@ private Q_SLOTS:
     void mainWindowTicksBehindTheTitle();
     void clickOnTheTitlePictureStartsPlay();
     void clickOnTheTitleTextDoesNothing();
-    void missingSoundStopsStartUpBeforeAnyScreenShows();
+    void brokenSoundStopsStartUpBeforeAnyScreenShows();
     void standardDialogsSpeakRussian();
     void hiddenScreensWaitUntilShown();
 
@@ -161,22 +162,40 @@ void TestStartup::clickOnTheTitleTextDoesNothing() {
     QCOMPARE(Character.BuyPrice, 0);
 }
 
-void TestStartup::missingSoundStopsStartUpBeforeAnyScreenShows() {
-    for (const char *name : {"2.wav", "3.wav", "6.wav", "7.wav", "4.wav", "5.wav"}) {
-        game.start(false);
-        const QString path = game.file(QString::fromLatin1(name));
-        QVERIFY(QFile::remove(path));
+void TestStartup::brokenSoundStopsStartUpBeforeAnyScreenShows() {
+    // Each damage a sound can have, to each of the six, in the order the screens bind them.
+    const QList<std::pair<const char *, std::function<void(QFile &)>>> damages = {
+        {"missing", [](QFile &file) { QVERIFY(file.remove()); }},
+        {"cut short",
+         [](QFile &file) {
+             QVERIFY(file.open(QIODevice::ReadWrite));
+             QVERIFY(file.resize(60));
+         }},
+        {"not PCM",
+         [](QFile &file) {
+             QVERIFY(file.open(QIODevice::ReadWrite));
+             const qsizetype format = file.readAll().indexOf("fmt ") + 8;
+             QVERIFY(format > 8 && file.seek(format) && file.write("\x03", 1) == 1);
+         }},
+    };
+    for (const char *name : {"2.wav", "3.wav", "6.wav", "7.wav", "4.wav", "5.wav"})
+        for (const auto &[damage, apply] : damages) {
+            game.start(false);
+            const QString path = game.file(QString::fromLatin1(name));
+            QFile file(path);
+            apply(file);
+            file.close();
 
-        QVERIFY(!startGame());
+            QVERIFY2(!startGame(), damage);
 
-        const QStringList boxes = game.services.boxes();
-        QCOMPARE(boxes.size(), 1);
-        QVERIFY2(boxes[0].startsWith(QStringLiteral("error ")) && boxes[0].contains(path),
-                 qPrintable(boxes[0]));
-        QVERIFY(!Form1 && !Form2 && !gameend);
-        for (QWidget *widget : QApplication::topLevelWidgets())
-            QVERIFY2(!widget->isVisible(), widget->metaObject()->className());
-    }
+            const QStringList boxes = game.services.boxes();
+            QCOMPARE(boxes.size(), 1);
+            QVERIFY2(boxes[0].startsWith(QStringLiteral("error ")) && boxes[0].contains(path),
+                     qPrintable(boxes[0]));
+            QVERIFY(!Form1 && !Form2 && !gameend);
+            for (QWidget *widget : QApplication::topLevelWidgets())
+                QVERIFY2(!widget->isVisible(), widget->metaObject()->className());
+        }
 }
 
 void TestStartup::standardDialogsSpeakRussian() {
