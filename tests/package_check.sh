@@ -60,7 +60,7 @@ saves="$home/.local/share/skitalia"
 runuser -u nobody -- test -w "$game" && fail "the installed game folder is writable by nobody"
 
 start_xvfb
-trap 'stop_all; cleanup' EXIT
+AT_EXIT+=(cleanup)
 cat >"$scratch/play" <<EOF
 #!/bin/sh
 exec runuser -u nobody -- env -i HOME="$home" DISPLAY="$DISPLAY" PATH=/usr/bin:/bin \
@@ -79,14 +79,14 @@ first=$(values "$saves/first.sav") || fail "first.sav is not a saved game"
 [[ "$first" != "0 0 0 0 0 0 0 0 0 0 0 0 2 100 0 0 100" ]] || fail "the begging left no trace in the save"
 [[ "$(stat -c %U "$saves/first.sav")" == nobody ]] || fail "first.sav does not belong to the player"
 click_in "$main" 516 $((menu + 12)) # the close button
-expect_exit 0 5
+expect_exit 0 10
 
 start_game "$scratch/play"
 load_save first.sav
 save_as second
 [[ "$(values "$saves/second.sav")" == "$first" ]] || fail "the loaded game saved other values"
 click_in "$main" 516 $((menu + 12))
-expect_exit 0 5
+expect_exit 0 10
 [[ -z "$(find "$game" -name '*.sav')" ]] || fail "saves landed in the installed game folder"
 
 if [[ -n "$installed" ]]; then

@@ -53,18 +53,22 @@ frame_shot() {
         "$SHOTS/$2.png"
 }
 
+# xfwm4 names what it offers once it manages the window.
+managed() {
+    [[ "$(xprop -id "$1" _NET_WM_ALLOWED_ACTIONS)" == *_NET_WM_ACTION_MOVE* ]]
+}
+
 start_game "$COPY"
-sleep 0.5
+wait_until 10 managed "$main" || fail "xfwm4 does not manage the main window"
 for check in asks_for_no_buttons fixed_size offers_no_buttons; do
     "$check" "$main" "the main window"
 done
 frame_shot "$main" e2e-xfwm4-main
 
 click_in "$main" 235 $((menu + 51)) # the "Промыслы" tab
-sleep 0.3
 click_in "$main" 128 $((menu + 99)) # "Просить милостыню"
-beg=$(wait_window "Милостыня" "476x317" 5) || fail "no begging screen"
-sleep 0.5
+beg=$(wait_window "Милостыня" "476x317") || fail "no begging screen"
+wait_until 10 managed "$beg" || fail "xfwm4 does not manage the begging screen"
 for check in asks_for_no_buttons fixed_size offers_no_buttons; do
     "$check" "$beg" "the begging screen"
 done

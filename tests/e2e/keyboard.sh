@@ -12,54 +12,38 @@ copy_game_folder
 
 # Waits until the window has the keyboard, as the window manager gives it to a new window.
 wait_active() {
-    for _ in $(seq 100); do
-        [[ "$(xdotool getactivewindow 2>/dev/null)" == "$1" ]] && return 0
-        sleep 0.05
-    done
-    fail "the window $1 ($2) never took the keyboard"
+    wait_until 10 active_is "$1" || fail "the window $1 ($2) never took the keyboard"
 }
 
 wait_gone() {
-    for _ in $(seq 100); do
-        window_shown "$1" || return 0
-        sleep 0.05
-    done
-    fail "«$1» is still shown"
-}
-
-# Waits until the window shows the same picture four times a quarter second apart: the
-# reels have stopped.
-wait_still() {
-    local last="" same=0 now
-    for _ in $(seq 80); do
-        now=$(import -window "$1" rgb:- 2>/dev/null | md5sum)
-        if [[ "$now" == "$last" ]]; then
-            ((++same >= 3)) && return 0
-        else
-            same=0
-        fi
-        last=$now
-        sleep 0.25
-    done
-    fail "«$2» never came to rest"
+    wait_until 10 not window_shown "$1" || fail "«$1» is still shown"
 }
 
 key() {
-    xdotool key --delay 60 "$@"
+    press_keys "$@"
+}
+
+# Presses Space on "Запуск" and waits until the reels have turned and come to rest.
+spin() {
+    local before
+    before=$(picture_of "$slot")
+    key space
+    wait_changed "$slot" "$before" "Space on «Запуск»"
+    wait_still "$slot" "the slot machine" 0.25
 }
 
 "$COPY" &
 GAME_PID=$!
-title=$(wait_window "Скиталия" "176x230" 15) || fail "no title window"
+title=$(wait_window "Скиталия" "176x230") || fail "no title window"
 wait_active "$title" title
 key Return
-main=$(wait_window "Скиталия" "536x[0-9]*" 5) || fail "Enter on the title did not start the game"
+main=$(wait_window "Скиталия" "536x[0-9]*") || fail "Enter on the title did not start the game"
 wait_active "$main" "main window"
 
 # Two pages on, "Промыслы": its first button, "Просить милостыню", has the focus.
 key ctrl+Tab ctrl+Next
 key space
-beg=$(wait_window "Милостыня" "476x317" 5) || fail "no begging screen"
+beg=$(wait_window "Милостыня" "476x317") || fail "no begging screen"
 wait_active "$beg" begging
 key Tab space # "Сделать выбор": the hours take the focus
 key Up        # two hours
@@ -74,7 +58,7 @@ wait_gone "Милостыня"
 wait_active "$main" "main window after begging"
 
 key Tab Tab space # "Пойти на рынок"
-market=$(wait_window "Рынок" "470x340" 5) || fail "no market"
+market=$(wait_window "Рынок" "470x340") || fail "no market"
 wait_active "$market" market
 key Down Down space # the matches
 key plus            # a quantity of two
@@ -84,7 +68,7 @@ wait_active "$main" "main window after the market"
 
 key ctrl+shift+Tab # "Жизнедеятельность": "Пожрать" has the focus
 key Return
-canteen=$(wait_window "Столовая" "[0-9]*x[0-9]*" 5) || fail "no canteen"
+canteen=$(wait_window "Столовая" "[0-9]*x[0-9]*") || fail "no canteen"
 wait_active "$canteen" canteen
 screenshot "$canteen" e2e-keyboard-canteen
 key space # nothing to eat: "НАЗАД" is the only control
@@ -93,24 +77,20 @@ wait_active "$main" "main window after the canteen"
 
 key ctrl+Prior ctrl+Prior ctrl+Next ctrl+Next ctrl+Next ctrl+Next # round to "Развлечения"
 key space # "Пойти играть"
-slot=$(wait_window 'Игровой автомат "Крутифрукт"' "320x290" 5) || fail "no slot machine"
+slot=$(wait_window 'Игровой автомат "Крутифрукт"' "320x290") || fail "no slot machine"
 wait_active "$slot" "slot machine"
-key space # "Запуск"
-sleep 0.5
-wait_still "$slot" "the slot machine"
-key space # "Запуск" again: the focus stayed on it
-sleep 0.5
+spin # "Запуск"
+spin # "Запуск" again: the focus stayed on it
 window_shown 'Игровой автомат "Крутифрукт"' || fail "Space after a spin left the slot machine"
-wait_still "$slot" "the slot machine"
 screenshot "$slot" e2e-keyboard-slot-machine
 key Tab space # "НАЗАД"
 wait_gone 'Игровой автомат "Крутифрукт"'
 wait_active "$main" "main window after the slot machine"
 
 key alt Return Return # "Файл" → "Сохранить игру"
-save=$(wait_window "Сохранить" "260x110" 5) || fail "no save screen"
+save=$(wait_window "Сохранить" "260x110") || fail "no save screen"
 wait_active "$save" "save screen"
-xdotool type --delay 40 keys
+type_text keys
 key Return # "OK"
 wait_gone "Сохранить"
 [[ -f "$FOLDER/keys.sav" ]] || fail "no keys.sav after Enter on the save screen"
@@ -128,5 +108,5 @@ read -r citizen passport room bottles paper bread pasta matches cigarettes gum m
 ((money >= 0)) || fail "money $money"
 
 key alt Return Up Return # "Файл" → "Выход"
-expect_exit 0 5
+expect_exit 0 10
 echo "e2e keyboard: passed (money $money, fatigue $fatigue)"

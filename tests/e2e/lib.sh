@@ -17,6 +17,12 @@
 #   stop_recording         ends the recording and completes the file;
 #   rms FILE FROM LENGTH   prints the RMS amplitude of that stretch of a recording (seconds).
 #   stop_all               stops everything started; a trap calls it at exit.
+#
+# Every key and click goes through press_keys, type_text, click_in and click_at: each
+# releases whatever it pressed, even when the window it went to vanished on the way. At
+# exit, a key or pointer button still held on the X server fails the script.
+# Clicks inside one window are handled in the order sent, so a click on a tab needs no wait
+# before a click on its page; a click into a window that another click opens waits for it.
 
 fail() {
     echo "FAIL: $*" >&2
@@ -252,7 +258,15 @@ rms() {
     echo "$value"
 }
 
+# Folders and files removed at exit, and commands run then, once everything is stopped.
+REMOVE_AT_EXIT=()
+AT_EXIT=()
+
 stop_all() {
+    local held=
+    if [[ -n "${XVFB_PID:-}" ]]; then
+        held=$(x_input held 2>/dev/null) || held="(the X server did not answer)"
+    fi
     [[ -n "${GAME_PID:-}" ]] && kill "$GAME_PID" 2>/dev/null
     [[ -n "${RECORDER_PID:-}" ]] && kill "$RECORDER_PID" 2>/dev/null
     [[ -n "${TRAY_PID:-}" ]] && kill "$TRAY_PID" 2>/dev/null
@@ -262,13 +276,147 @@ stop_all() {
     [[ -n "${XVFB_PID:-}" ]] && kill "$XVFB_PID" 2>/dev/null
     wait 2>/dev/null
     [[ -n "${DESKTOP_DIR:-}" ]] && rm -rf "$DESKTOP_DIR"
+    ((${#REMOVE_AT_EXIT[@]} == 0)) || rm -rf "${REMOVE_AT_EXIT[@]}"
+    local command
+    for command in "${AT_EXIT[@]}"; do
+        "$command"
+    done
+    # A key left down repeats into whatever comes next, on this server and in the player's
+    # world alike; the script that left it fails.
+    if [[ -n "$held" ]]; then
+        echo "FAIL: held down on the X server at the end: $held" >&2
+        exit 1
+    fi
     true
+}
+
+# The keys and pointer buttons held down on the X server ("held"), or releases them all
+# ("release"). Held keys print as "key CODE", buttons as "button N"; nothing when none is.
+x_input() {
+    python3 - "$1" <<'PY'
+import ctypes, sys
+x = ctypes.CDLL("libX11.so.6")
+xtest = ctypes.CDLL("libXtst.so.6")
+x.XOpenDisplay.restype = ctypes.c_void_p
+x.XOpenDisplay.argtypes = [ctypes.c_char_p]
+x.XDefaultRootWindow.restype = ctypes.c_ulong
+x.XDefaultRootWindow.argtypes = [ctypes.c_void_p]
+x.XQueryKeymap.argtypes = [ctypes.c_void_p, ctypes.c_char * 32]
+x.XQueryPointer.argtypes = [ctypes.c_void_p, ctypes.c_ulong] + [ctypes.c_void_p] * 7
+x.XSync.argtypes = [ctypes.c_void_p, ctypes.c_int]
+xtest.XTestFakeKeyEvent.argtypes = [ctypes.c_void_p, ctypes.c_uint, ctypes.c_int, ctypes.c_ulong]
+xtest.XTestFakeButtonEvent.argtypes = [ctypes.c_void_p, ctypes.c_uint, ctypes.c_int, ctypes.c_ulong]
+display = x.XOpenDisplay(None)
+if not display:
+    sys.exit("cannot open the display")
+keymap = (ctypes.c_char * 32)()
+x.XQueryKeymap(display, keymap)
+keys = [i * 8 + bit for i, byte in enumerate(keymap.raw) for bit in range(8) if byte >> bit & 1]
+window, number, mask = ctypes.c_ulong(), ctypes.c_int(), ctypes.c_uint()
+x.XQueryPointer(display, x.XDefaultRootWindow(display), ctypes.byref(window), ctypes.byref(window),
+                ctypes.byref(number), ctypes.byref(number), ctypes.byref(number),
+                ctypes.byref(number), ctypes.byref(mask))
+buttons = [b for b in range(1, 6) if mask.value & (1 << (7 + b))]
+if sys.argv[1] == "release":
+    for key in keys:
+        xtest.XTestFakeKeyEvent(display, key, 0, 0)
+    for button in buttons:
+        xtest.XTestFakeButtonEvent(display, button, 0, 0)
+    x.XSync(display, 0)
+else:
+    print(" ".join([f"key {k}" for k in keys] + [f"button {b}" for b in buttons]))
+PY
+}
+
+# Presses keys (xdotool's names) in the window that has the focus, or with --window ID in
+# that window, which is activated first; fails when it is gone.
+press_keys() {
+    local status=0
+    if [[ "$1" == --window ]]; then
+        timeout 5 xdotool windowactivate --sync "$2" 2>/dev/null || return 1
+        shift 2
+    fi
+    xdotool key --delay 60 "$@" || status=$?
+    x_input release
+    return $status
+}
+
+type_text() {
+    local status=0
+    xdotool type --delay 20 "$1" || status=$?
+    x_input release
+    return $status
+}
+
+# Clicks at a point of the window, or COUNT times 80 ms apart.
+click_in() {
+    local status=0
+    xdotool mousemove --window "$1" "$2" "$3" click --repeat "${4:-1}" --delay 80 1 || status=$?
+    x_input release
+    return $status
+}
+
+# Clicks at a point of the screen, or COUNT times 80 ms apart.
+click_at() {
+    local status=0
+    xdotool mousemove "$1" "$2" click --repeat "${3:-1}" --delay 80 1 || status=$?
+    x_input release
+    return $status
+}
+
+# Runs a command until it succeeds, for at most the given seconds.
+wait_until() {
+    local seconds=$1
+    shift
+    local deadline=$((SECONDS + seconds))
+    until "$@"; do
+        ((SECONDS < deadline)) || return 1
+        sleep 0.05
+    done
+}
+
+not() { ! "$@"; }
+
+active_is() {
+    [[ "$(xdotool getactivewindow 2>/dev/null)" == "$1" ]]
+}
+
+# A fingerprint of what the window shows now.
+picture_of() {
+    import -window "$1" rgb:- 2>/dev/null | md5sum
+}
+
+# Waits until the window shows the same picture three times, INTERVAL seconds apart (0.1
+# unless given): it is drawn, or the reels have stopped.
+wait_still() {
+    local window=$1 what=$2 interval=${3:-0.1} last="" same=0 now
+    local deadline=$((SECONDS + 20))
+    while ((SECONDS <= deadline)); do
+        now=$(picture_of "$window")
+        if [[ "$now" == "$last" ]]; then
+            ((++same >= 2)) && return 0
+        else
+            same=0
+        fi
+        last=$now
+        sleep "$interval"
+    done
+    fail "$what never came to rest"
+}
+
+picture_is_not() {
+    [[ "$(picture_of "$1")" != "$2" ]]
+}
+
+# Waits until the window shows something other than the fingerprint taken before WHAT.
+wait_changed() {
+    wait_until 10 picture_is_not "$1" "$2" || fail "$3 changed nothing on the screen"
 }
 
 # Prints the id of the visible window with exactly this title and size (WxH), waiting up to
 # the given seconds for it.
 wait_window() {
-    local title=$1 size=$2 seconds=${3:-10} id
+    local title=$1 size=$2 seconds=${3:-15} id
     local deadline=$((SECONDS + seconds))
     while ((SECONDS <= deadline)); do
         for id in $(shown_windows "$title"); do
@@ -300,12 +448,10 @@ window_size() {
     xdotool getwindowgeometry "$1" | sed -n 's/.*Geometry: //p'
 }
 
-click_in() {
-    xdotool mousemove --window "$1" "$2" "$3" click 1
-}
-
+# Pictures the window as NAME.png among the screenshots, once it is drawn.
 screenshot() {
     mkdir -p "$SHOTS"
+    [[ "$1" == root ]] || wait_still "$1" "the window for $2"
     import -window "$1" "$SHOTS/$2.png"
 }
 
@@ -313,7 +459,7 @@ screenshot() {
 # so that saved games do not litter the build; COPY is the executable in it.
 copy_game_folder() {
     FOLDER=$(mktemp -d)
-    trap 'stop_all; rm -rf "$FOLDER"' EXIT
+    REMOVE_AT_EXIT+=("$FOLDER")
     cp -r "$(dirname "$GAME")"/. "$FOLDER"
     COPY="$FOLDER/$(basename "$GAME")"
 }
@@ -325,9 +471,9 @@ start_game() {
     "$@" &
     GAME_PID=$!
     local title size
-    title=$(wait_window "Скиталия" "176x230" 15) || fail "no title window"
+    title=$(wait_window "Скиталия" "176x230") || fail "no title window"
     click_in "$title" 80 100
-    main=$(wait_window "Скиталия" "536x[0-9]*" 5) || fail "no main window"
+    main=$(wait_window "Скиталия" "536x[0-9]*") || fail "no main window"
     size=$(window_size "$main")
     menu=$((${size#*x} - 350))
 }
@@ -360,11 +506,26 @@ print(" ".join(str(int(bytes((b - shift) % 256 for b in line))) for line in line
 PY
 }
 
-# The menu's title at x, then its item in the given row; needs $main and $menu.
+# True while one of the game's menus is open: Qt's menus are override-redirect windows of the
+# game's class straight on the root window. Their window type is not always set, so only a
+# tooltip, the one other such window, is told apart by it.
+menu_open() {
+    local id
+    for id in $(xdotool search --onlyvisible --maxdepth 1 --class '^ru\.skitalia\.Skitalia$' 2>/dev/null); do
+        xwininfo -id "$id" 2>/dev/null | grep -q 'Override Redirect State: yes' || continue
+        xprop -id "$id" _NET_WM_WINDOW_TYPE 2>/dev/null | grep -q _NET_WM_WINDOW_TYPE_TOOLTIP ||
+            return 0
+    done
+    return 1
+}
+
+# The menu's title at x, then its item in the given row, once the menu has opened; needs
+# $main and $menu.
 menu_item() {
     click_in "$main" "$1" $((menu / 2))
-    sleep 0.3
+    wait_until 10 menu_open || fail "the menu at $1 did not open"
     click_in "$main" $(($1 + 40)) $((menu + 10 + 22 * ($2 - 1)))
+    wait_until 10 not menu_open || fail "the menu at $1 stayed open"
 }
 
 # Writes a saved game holding the given 17 values, shifted by 1.
@@ -383,49 +544,59 @@ PY
 load_save() {
     menu_item 20 2
     local dialog
-    dialog=$(wait_window "Открыть" "[0-9]*x[0-9]*" 5) || fail "no open-file dialog"
-    sleep 0.5
+    dialog=$(wait_window "Открыть" "[0-9]*x[0-9]*") || fail "no open-file dialog"
+    wait_until 10 active_is "$dialog" || fail "the open-file dialog never took the keyboard"
     [[ -n "${2:-}" ]] && screenshot "$dialog" "$2"
-    xdotool type --delay 20 "$1"
-    xdotool key Return
-    for _ in $(seq 50); do
-        window_shown "Открыть" || break
-        sleep 0.1
-    done
-    window_shown "Открыть" && fail "the open-file dialog stayed open"
+    type_text "$1"
+    press_keys Return
+    wait_until 10 not window_shown "Открыть" || fail "the open-file dialog stayed open"
 }
 
 # Saves under the given name through "Файл" → "Сохранить игру"; needs $FOLDER, the game's folder.
 save_as() {
     menu_item 20 1 # "Файл" → "Сохранить игру"
     local screen
-    screen=$(wait_window "Сохранить" "260x110" 5) || fail "no save screen"
+    screen=$(wait_window "Сохранить" "260x110") || fail "no save screen"
     window_shown "Скиталия" || fail "the main window went away beside the save screen"
+    wait_until 10 active_is "$screen" || fail "the save screen never took the keyboard"
     click_in "$screen" 130 47 # the name field
-    xdotool key ctrl+a
-    xdotool type --delay 20 "$1"
+    press_keys ctrl+a
+    type_text "$1"
     screenshot "$screen" "e2e-save-$1"
     click_in "$screen" 80 86 # "OK"
-    for _ in $(seq 50); do
-        window_shown "Сохранить" || break
-        sleep 0.1
-    done
-    window_shown "Сохранить" && fail "the save screen stayed after OK"
+    wait_until 10 not window_shown "Сохранить" || fail "the save screen stayed after OK"
     [[ -f "$FOLDER/$1.sav" ]] || fail "no $1.sav in the game folder"
     [[ -f "$FOLDER/prox.dat" && ! -s "$FOLDER/prox.dat" ]] || fail "prox.dat not left empty"
 }
 
-# Begs for an hour from the main window and comes back to it; needs $main and $menu.
+# Begs for an hour from the main window and comes back to it; needs $main and $menu. With a
+# name, pictures the result under it first.
 beg_an_hour() {
-    local beg
+    local beg before
     click_in "$main" 235 $((menu + 51)) # the "Промыслы" tab
-    sleep 0.2
     click_in "$main" 128 $((menu + 99)) # "Просить милостыню"
-    beg=$(wait_window "Милостыня" "476x317" 5) || fail "no begging screen"
+    beg=$(wait_window "Милостыня" "476x317") || fail "no begging screen"
+    window_shown "Скиталия" && fail "the main window stayed shown beside the begging screen"
     click_in "$beg" 123 93 # "Сделать выбор"
-    sleep 0.2
+    before=$(picture_of "$beg")
     click_in "$beg" 348 93 # "Начать поиск", one hour
-    sleep 2.5
-    click_in "$beg" 238 285 # "НАЗАД"
-    main=$(wait_window "Скиталия" "536x[0-9]*" 5) || fail "no main window after begging"
+    if [[ -n "${1:-}" ]]; then
+        # The progress bar moves at every step of the run.
+        wait_changed "$beg" "$before" "«Начать поиск»"
+        wait_still "$beg" "the begging run" 0.25
+        screenshot "$beg" "$1"
+    fi
+    back_to_main "$beg" 238 285 "the begging screen"
+    window_shown "Милостыня" && fail "the begging screen stayed open"
+}
+
+# Clicks "НАЗАД" at a point of the window until the main window is back. A begging run shows
+# it only once it is over; before, a click there lands on the bare screen.
+back_to_main() {
+    local deadline=$((SECONDS + 20))
+    while ((SECONDS <= deadline)); do
+        click_in "$1" "$2" "$3" 2>/dev/null
+        main=$(wait_window "Скиталия" "536x[0-9]*" 1) && return 0
+    done
+    fail "no way back to the main window from $4"
 }

@@ -8,11 +8,11 @@ SHOTS=$2
 source "$(dirname "$0")/lib.sh"
 
 # The game's visible window of this size (a pattern) other than the one given, waiting up to
-# five seconds. Found by process, not by title: with LANG=C Qt writes the titles into WM_NAME
-# as raw UTF-8, where xdotool cannot match them.
+# fifteen seconds. Found by process, not by title: with LANG=C Qt writes the titles into
+# WM_NAME as raw UTF-8, where xdotool cannot match them.
 game_window() {
     local size=$1 other=${2:-} id
-    for _ in $(seq 50); do
+    for _ in $(seq 150); do
         for id in $(xdotool search --onlyvisible --pid "$GAME_PID" 2>/dev/null); do
             [[ "$id" != "$other" ]] || continue
             xdotool getwindowgeometry "$id" 2>/dev/null | grep -q "Geometry: ${size}\$" &&
@@ -46,18 +46,15 @@ for lang in C unset; do
     menu=$((${size#*x} - 350))
     menu_item 20 2 # "Файл" → "Загрузить игру"
     dialog=$(game_window "[0-9]*x[0-9]*" "$main") || fail "LANG $lang: no open-file dialog"
-    sleep 0.5
+    wait_until 10 active_is "$dialog" || fail "LANG $lang: the dialog never took the keyboard"
     screenshot "$dialog" "e2e-load-dialog-lang-$lang"
-    xdotool type --delay 20 purse.sav
-    xdotool key Return
-    for _ in $(seq 50); do
-        xdotool getwindowname "$dialog" >/dev/null 2>&1 || break
-        sleep 0.1
-    done
-    xdotool getwindowname "$dialog" >/dev/null 2>&1 && fail "LANG $lang: the dialog stayed open"
+    type_text purse.sav
+    press_keys Return
+    wait_until 10 not xdotool getwindowname "$dialog" >/dev/null 2>&1 ||
+        fail "LANG $lang: the dialog stayed open"
     [[ -f "$FOLDER/prox.dat" && ! -s "$FOLDER/prox.dat" ]] ||
         fail "LANG $lang: no load through the staging file"
     click_in "$main" 516 $((menu + 12)) # the close button
-    expect_exit 0 2
+    expect_exit 0 10
 done
 echo "e2e load dialog: passed"

@@ -19,6 +19,7 @@ import time
 import pyatspi
 
 GAME, SHOTS = sys.argv[1], sys.argv[2]
+LIB = os.path.join(os.path.dirname(os.path.abspath(__file__)), "lib.sh")
 GAME_DIR = os.path.dirname(os.path.abspath(GAME))
 PROGRAM_NAME = os.path.basename(GAME)
 SAVE_NAME = "прогулка"
@@ -175,7 +176,9 @@ def centre(acc):
 
 
 def click_at(x, y):
-    subprocess.run(["xdotool", "mousemove", str(x), str(y), "click", "1"], check=True)
+    # The scripts' own click, which never leaves the button held.
+    subprocess.run(["bash", "-c", 'source "$0" && click_at "$1" "$2"', LIB, str(x), str(y)],
+                   check=True)
 
 
 def click(acc):
@@ -205,15 +208,21 @@ def screenshot(window, name):
     """The window as the player sees it, cut from the whole screen once it has painted."""
     global shot_number
     shot_number += 1
-    time.sleep(0.25)
     box = window.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+    crop = ["import", "-window", "root", "-crop", f"{box.width}x{box.height}+{box.x}+{box.y}",
+            "+repage"]
+    # Drawn once two looks a tenth of a second apart see the same.
+    looks = []
+
+    def still():
+        looks.append(subprocess.run(crop + ["rgb:-"], capture_output=True, check=True).stdout)
+        time.sleep(0.1)
+        return len(looks) > 1 and looks[-1] == looks[-2]
+
+    wait_for(still, f"«{name}» never came to rest", 10)
     os.makedirs(SHOTS, exist_ok=True)
     path = os.path.join(SHOTS, f"playthrough-{shot_number:02d}-{name}.png")
-    subprocess.run(
-        ["import", "-window", "root", "-crop",
-         f"{box.width}x{box.height}+{box.x}+{box.y}", "+repage", path],
-        check=True,
-    )
+    subprocess.run(crop + [path], check=True)
 
 
 
