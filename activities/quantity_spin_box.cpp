@@ -1,15 +1,10 @@
 #include "activities/quantity_spin_box.h"
 
-#include "platform/arrow_spin_box.h"
-
-#include <QKeyEvent>
 #include <QLineEdit>
 #include <algorithm>
 
 QuantitySpinBox::QuantitySpinBox(QWidget *parent)
-    : QAbstractSpinBox(parent) {
-    announceSpinBoxSteps();
-    lineEdit()->setReadOnly(true);
+    : ArrowsOnly<QAbstractSpinBox>(parent) {
     setFocusPolicy(Qt::NoFocus);
     setAlignment(Qt::AlignRight);
     lineEdit()->setText(QString::number(value_));
@@ -40,17 +35,6 @@ QAbstractSpinBox::StepEnabled QuantitySpinBox::stepEnabled() const {
     if (value_ > Minimum)
         enabled |= StepDownEnabled;
     return enabled;
-}
-
-void QuantitySpinBox::keyPressEvent(QKeyEvent *event) {
-    if (!stepOnePage(this, event))
-        QAbstractSpinBox::keyPressEvent(event);
-}
-
-void QuantitySpinBox::wheelEvent(QWheelEvent *event) {
-    QWheelEvent plain = withoutStepModifier(*event);
-    QAbstractSpinBox::wheelEvent(&plain);
-    event->setAccepted(plain.isAccepted());
 }
 
 void QuantitySpinBox::show(int value) {

@@ -1,11 +1,11 @@
 #pragma once
 
-#include <QAbstractSpinBox>
+#include "platform/arrow_spin_box.h"
 
 // The market's quantity: changed by its arrows only, between 1 and the bag's capacity.
 // Lowering the maximum leaves a larger value standing until the player next steps it;
 // that step brings it to the maximum.
-class QuantitySpinBox : public QAbstractSpinBox {
+class QuantitySpinBox : public ArrowsOnly<QAbstractSpinBox> {
     Q_OBJECT
     // Screen readers read the quantity and its bounds through these.
     Q_PROPERTY(int value READ value NOTIFY valueChanged)
@@ -27,8 +27,6 @@ Q_SIGNALS:
 
 protected:
     StepEnabled stepEnabled() const override;
-    void keyPressEvent(QKeyEvent *event) override;
-    void wheelEvent(QWheelEvent *event) override;
 
 private:
     void show(int value);

@@ -206,20 +206,20 @@ std::optional<SavedValues> readSavedValues(std::string_view staging) {
 std::string fileErrorText(int error, bool creating) {
     switch (error) {
     case ENOENT:
-        return creating ? "Invalid filename." : "File not found.";
+        return std::string(creating ? InvalidFilename : FileNotFound);
     case ENOTDIR:
-        return "Invalid filename.";
+        return std::string(InvalidFilename);
     case EMFILE:
     case ENFILE:
-        return "Too many open files.";
+        return std::string(TooManyOpenFiles);
     case EACCES:
     case EPERM:
     case EROFS:
     case EISDIR:
-        return "File access denied.";
+        return std::string(FileAccessDenied);
     case ENOSPC:
     case EDQUOT:
-        return "Disk full.";
+        return std::string(DiskFull);
     default:
         return "I/O error " + std::to_string(error) + ".";
     }

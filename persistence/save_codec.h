@@ -112,6 +112,11 @@ std::optional<SavedValues> readSavedValues(std::string_view staging);
 
 // The texts of failed file operations, each with its full stop.
 inline constexpr std::string_view InvalidNumericInput = "Invalid numeric input.";
+inline constexpr std::string_view InvalidFilename = "Invalid filename.";
+inline constexpr std::string_view FileNotFound = "File not found.";
+inline constexpr std::string_view TooManyOpenFiles = "Too many open files.";
+inline constexpr std::string_view FileAccessDenied = "File access denied.";
+inline constexpr std::string_view DiskFull = "Disk full.";
 // The text for an errno left by a failed file operation; creating tells a missing folder
 // on the way to a new file from a missing file that was to be read.
 std::string fileErrorText(int error, bool creating);

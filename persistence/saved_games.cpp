@@ -44,20 +44,12 @@ constexpr std::size_t Chunk = std::size_t{64} * 1024;
 constexpr QLatin1StringView TemporaryMark(".saving-");
 constexpr int TemporaryLetters = 6;
 
-QString text(const std::string &message) {
-    return QString::fromStdString(message);
+QString text(std::string_view message) {
+    return QString::fromUtf8(message.data(), static_cast<qsizetype>(message.size()));
 }
 
 QString fromErrno(int error, bool creating) {
     return text(fileErrorText(error, creating));
-}
-
-QString invalidFilename() {
-    return fromErrno(ENOTDIR, true);
-}
-
-QByteArray native(const QString &path) {
-    return QFile::encodeName(path);
 }
 
 // Owns a descriptor until it is closed by a checked close; a failure on the way releases it
@@ -91,12 +83,12 @@ QString openRegular(const QString &path, int flags, bool followLinks, bool creat
                     Descriptor &file, struct stat *info = nullptr) {
     errno = 0;
     const int fd =
-        ::open(native(path).constData(),
+        ::open(QFile::encodeName(path).constData(),
                flags | O_NONBLOCK | O_NOCTTY | O_CLOEXEC | (followLinks ? 0 : O_NOFOLLOW), 0666);
     if (fd < 0) {
         // A refused link, or a FIFO that nobody reads.
         if ((errno == ELOOP && !followLinks) || errno == ENXIO)
-            return fromErrno(EACCES, creating);
+            return text(FileAccessDenied);
         return fromErrno(errno, creating);
     }
     file.reset(fd);
@@ -104,7 +96,7 @@ QString openRegular(const QString &path, int flags, bool followLinks, bool creat
     if (::fstat(fd, &status) != 0)
         return fromErrno(errno, creating);
     if (!S_ISREG(status.st_mode))
-        return fromErrno(EACCES, creating);
+        return text(FileAccessDenied);
     if (info != nullptr)
         *info = status;
     return {};
@@ -167,7 +159,7 @@ QString readStaging(const QString &path, std::string &plain) {
 
 QString realPath(const QString &path, QByteArray &resolved) {
     errno = 0;
-    char *real = ::realpath(native(path).constData(), nullptr);
+    char *real = ::realpath(QFile::encodeName(path).constData(), nullptr);
     if (real == nullptr)
         return fromErrno(errno, true);
     resolved = real;
@@ -192,16 +184,16 @@ QString resolveTarget(const QString &home, const QString &path, Target &target) 
     if (QString problem = realPath(QFileInfo(path).path(), target.folder); !problem.isEmpty())
         return problem;
     if (target.folder != realHome && !target.folder.startsWith(realHome + '/'))
-        return invalidFilename();
-    target.path = target.folder + '/' + native(QFileInfo(path).fileName());
+        return text(InvalidFilename);
+    target.path = target.folder + '/' + QFile::encodeName(QFileInfo(path).fileName());
     errno = 0;
     target.exists = ::lstat(target.path.constData(), &target.earlier) == 0;
     if (!target.exists)
         return errno == ENOENT ? QString() : fromErrno(errno, true);
     if (S_ISDIR(target.earlier.st_mode))
-        return fromErrno(EISDIR, true);
+        return text(FileAccessDenied);
     if (!S_ISREG(target.earlier.st_mode))
-        return invalidFilename();
+        return text(InvalidFilename);
     if (::access(target.path.constData(), W_OK) != 0)
         return fromErrno(errno, true);
     return {};
@@ -224,7 +216,7 @@ void removeLeftovers(const Target &target) {
                       QDir::Files | QDir::Hidden | QDir::NoSymLinks);
     for (const QString &name : names) {
         if (isTemporaryName(name))
-            ::unlink(native(dir.filePath(name)).constData());
+            ::unlink(QFile::encodeName(dir.filePath(name)).constData());
     }
 }
 
@@ -293,7 +285,7 @@ QString decodeIntoStaging(Descriptor &chosen, const QString &stagingFile) {
         if (n < 0)
             return fromErrno(errno, false);
         if (!(n == 0 ? decoder.finish(plain) : decoder.feed(piece, plain)))
-            return text(std::string(InvalidNumericInput));
+            return text(InvalidNumericInput);
         if (decoder.shiftKnown() && !staging.isOpen()) {
             if (QString problem = createStaging(stagingFile, staging); !problem.isEmpty())
                 return problem;
@@ -321,12 +313,12 @@ QString readStagedValues(const QString &stagingFile, SavedValues &values) {
     ssize_t n = 0;
     while (!reader.complete() && (n = readPiece(staging, piece)) > 0) {
         if (!reader.feed(piece))
-            return text(std::string(InvalidNumericInput));
+            return text(InvalidNumericInput);
     }
     if (n < 0)
         return fromErrno(errno, false);
     if (!reader.finish())
-        return text(std::string(InvalidNumericInput));
+        return text(InvalidNumericInput);
     values = reader.values();
     return staging.close();
 }
@@ -373,7 +365,7 @@ QString saveGameFile(const QString &folder, const QString &name, const SavedValu
 
     const QString path = savePath(folder, name);
     if (path.isEmpty())
-        return invalidFilename();
+        return text(InvalidFilename);
     Target target;
     if (QString problem = resolveTarget(folder, path, target); !problem.isEmpty())
         return problem;
@@ -402,9 +394,9 @@ LoadResult loadGameFile(const QString &folder, const QString &chosen) {
     const QString staging = stagingPath(folder);
     // The staging file as the chosen one would be emptied, then read into itself forever.
     struct stat own {};
-    if (::lstat(native(staging).constData(), &own) == 0 && own.st_dev == info.st_dev &&
+    if (::lstat(QFile::encodeName(staging).constData(), &own) == 0 && own.st_dev == info.st_dev &&
         own.st_ino == info.st_ino)
-        return {fromErrno(EACCES, false)};
+        return {text(FileAccessDenied)};
     if (QString problem = decodeIntoStaging(file, staging); !problem.isEmpty())
         return {problem};
     LoadResult result;

@@ -1,7 +1,6 @@
 #include "platform/arrow_spin_box.h"
 
 #include <QAccessibleWidget>
-#include <QKeyEvent>
 #include <QLineEdit>
 
 namespace {
@@ -84,36 +83,8 @@ QAccessibleInterface *spinBoxAccessible(const QString &className, QObject *objec
 } // namespace
 
 ArrowSpinBox::ArrowSpinBox(QWidget *parent)
-    : QSpinBox(parent) {
-    announceSpinBoxSteps();
-    lineEdit()->setReadOnly(true);
+    : ArrowsOnly<QSpinBox>(parent) {
     setFocusPolicy(Qt::StrongFocus);
-}
-
-void ArrowSpinBox::keyPressEvent(QKeyEvent *event) {
-    if (!stepOnePage(this, event))
-        QSpinBox::keyPressEvent(event);
-}
-
-void ArrowSpinBox::wheelEvent(QWheelEvent *event) {
-    QWheelEvent plain = withoutStepModifier(*event);
-    QSpinBox::wheelEvent(&plain);
-    event->setAccepted(plain.isAccepted());
-}
-
-bool stepOnePage(QAbstractSpinBox *box, QKeyEvent *event) {
-    if (event->key() != Qt::Key_PageUp && event->key() != Qt::Key_PageDown)
-        return false;
-    box->stepBy(event->key() == Qt::Key_PageUp ? 1 : -1);
-    event->accept();
-    return true;
-}
-
-QWheelEvent withoutStepModifier(const QWheelEvent &event) {
-    return QWheelEvent(event.position(), event.globalPosition(), event.pixelDelta(),
-                       event.angleDelta(), event.buttons(),
-                       event.modifiers() & ~Qt::ControlModifier, event.phase(), event.inverted(),
-                       event.source(), event.pointingDevice());
 }
 
 void announceSpinBoxSteps() {

@@ -11,10 +11,6 @@
 
 namespace {
 
-QByteArray native(const QString &path) {
-    return QFile::encodeName(path);
-}
-
 QByteArray linkTarget(const QByteArray &link) {
     std::array<char, PATH_MAX> buffer{};
     const ssize_t n = ::readlink(link.constData(), buffer.data(), buffer.size());
@@ -24,8 +20,8 @@ QByteArray linkTarget(const QByteArray &link) {
 // A link left by an earlier install may point elsewhere, so links are made anew; a file the
 // player put there in its place is kept.
 bool linkGameFile(const QString &installFolder, const QString &userFolder, const QString &name) {
-    const QByteArray link = native(userFolder + QLatin1Char('/') + name);
-    const QByteArray target = native(installFolder + QLatin1Char('/') + name);
+    const QByteArray link = QFile::encodeName(userFolder + QLatin1Char('/') + name);
+    const QByteArray target = QFile::encodeName(installFolder + QLatin1Char('/') + name);
     struct stat status {};
     if (::lstat(link.constData(), &status) == 0) {
         if (!S_ISLNK(status.st_mode) || linkTarget(link) == target)
@@ -44,7 +40,8 @@ QStringList gameFileNames() {
 }
 
 bool folderWritable(const QString &folder) {
-    return ::faccessat(AT_FDCWD, native(folder).constData(), W_OK | X_OK, AT_EACCESS) == 0;
+    return ::faccessat(AT_FDCWD, QFile::encodeName(folder).constData(), W_OK | X_OK, AT_EACCESS) ==
+           0;
 }
 
 QString userGameFolder() {

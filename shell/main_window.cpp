@@ -31,31 +31,31 @@ bool trayReportsOnlyActivation() {
 
 } // namespace
 
+// Set up in this order; what only the shown window needs comes last, put off until then.
 TForm2::TForm2(QWidget *parent)
     : QMainWindow(parent)
     , ui_(std::make_unique<Ui::TForm2>()) {
     ui_->setupUi(this);
+    setUpFrame();
+    showPictures();
+    connectHandlers();
+    setUpKeyboard();
+    refuseWindowClose(this);
+    centreOnScreen(this);
+    FormCreate();
+    putOffUntilShown();
+}
+
+TForm2::~TForm2() = default;
+
+void TForm2::setUpFrame() {
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
     setBackground(this, MainBackground);
     ui_->centralwidget->setFixedSize(536, 350);
     layout()->setSizeConstraint(QLayout::SetFixedSize);
-    ui_->PageControl1->tabBar()->setFocusPolicy(Qt::NoFocus);
-    // The window's face and the tabs' style re-lay every page out: that waits until the
-    // window first shows, after the title.
-    whenPolished(this, [this] {
-        QFont font = this->font();
-        font.setPixelSize(11);
-        setFont(font);
-        ui_->PageControl1->setStyleSheet(QStringLiteral(
-            "QTabWidget::pane { border: none; }"
-            "QTabWidget > QWidget > QWidget { background: transparent; }"
-            "QTabBar::tab { background: #d9d5cc; border: 2px outset #eeeae2; padding: 3px 3px;"
-            " margin-right: 1px; font-size: 11px; }"
-            "QTabBar::tab:selected { background: #c4c0b6; border-style: inset; }"));
-        // Laid out in the window's own face, so no page scrolls sideways for a wider one.
-        fillNeutralTexts();
-    });
+}
 
+void TForm2::showPictures() {
     showBuiltInPicture(ui_->Image6, QStringLiteral("goods"));
     showBuiltInPicture(ui_->Image1, QStringLiteral("character"));
     showBuiltInPicture(ui_->Image4, QStringLiteral("slots"));
@@ -69,14 +69,16 @@ TForm2::TForm2(QWidget *parent)
     showBuiltInPicture(ui_->Button5, QStringLiteral("rummage"));
     showBuiltInPicture(ui_->Button6, QStringLiteral("market"));
     showBuiltInPicture(ui_->BitBtn1, QStringLiteral("recycle"));
+}
+
+void TForm2::setUpKeyboard() {
+    ui_->PageControl1->tabBar()->setFocusPolicy(Qt::NoFocus);
     // Qt leaves the scroll bars of the text pages unnamed; screen readers announce them too.
     for (QAbstractScrollArea *view : std::initializer_list<QAbstractScrollArea *>{
              ui_->WebBrowser1, ui_->Memo1, ui_->Memo2, ui_->Memo3}) {
         view->verticalScrollBar()->setAccessibleName(QStringLiteral("Вертикальная прокрутка"));
         view->horizontalScrollBar()->setAccessibleName(QStringLiteral("Горизонтальная прокрутка"));
     }
-
-    connect(ui_->PageControl1, &QTabWidget::currentChanged, this, &TForm2::PageControl1Change);
     connect(ui_->PageControl1, &QTabWidget::currentChanged, this,
             [this] { focusFirstControl(ui_->PageControl1->currentWidget()); });
     // The tab bar takes no focus, so the pages turn by a shortcut of the whole window.
@@ -93,6 +95,10 @@ TForm2::TForm2(QWidget *parent)
     playByKeyboard(this, [](QWidget *window) {
         return static_cast<TForm2 *>(window)->ui().PageControl1->currentWidget();
     });
+}
+
+void TForm2::connectHandlers() {
+    connect(ui_->PageControl1, &QTabWidget::currentChanged, this, &TForm2::PageControl1Change);
     connect(ui_->SpeedButton1, &QToolButton::clicked, this, &TForm2::SpeedButton1Click);
     connect(ui_->SpeedButton2, &QToolButton::clicked, this, &TForm2::SpeedButton2Click);
     connect(ui_->N4, &QAction::triggered, this, &TForm2::N4Click);
@@ -117,13 +123,7 @@ TForm2::TForm2(QWidget *parent)
     // Qt never re-enters a timer whose timeout is still running, so a box opened inside the
     // timeout would stop every tick until it closes; a queued call leaves the timer free.
     connect(&Timer1, &QTimer::timeout, this, &TForm2::Timer1Timer, Qt::QueuedConnection);
-
-    refuseWindowClose(this);
-    centreOnScreen(this);
-    FormCreate();
 }
-
-TForm2::~TForm2() = default;
 
 void TForm2::FormCreate() {
     Character.AppDir = services().programFolder();
@@ -134,21 +134,39 @@ void TForm2::FormCreate() {
     ui_->Panel9->setText(QStringLiteral("Вместимость сумки: ") + QString::number(StartBagCapacity));
     // The street picture is the one JPEG of the game; without it the page simply shows none.
     // The file is read now and decoded when its page is first drawn.
-    QString problem;
-    const QByteArray street =
-        readJpegFile(appFile(Character, QStringLiteral("trades.jpg")), &problem);
-    whenFirstPainted(ui_->Image2, [this, street, problem]() mutable {
-        const QImage picture = problem.isEmpty() ? decodeJpeg(street, &problem) : QImage();
-        if (!problem.isEmpty())
-            qWarning("trades.jpg: %s", qUtf8Printable(problem));
-        ui_->Image2->setPixmap(QPixmap::fromImage(picture));
-    });
+    street_ = readJpegFile(appFile(Character, QStringLiteral("trades.jpg")), &streetProblem_);
 
     VrTrayIcon1.setIcon(windowIcon());
     VrTrayIcon1.setToolTip(QStringLiteral("Скиталия"));
     // Shown even before a tray exists: Qt docks the icon when a tray appears later.
     VrTrayIcon1.show();
     Timer1.start(150);
+}
+
+// The title needs none of this, and the window's face and the tabs' style re-lay every page
+// out: it waits until the window first shows, the street picture until its page is drawn.
+void TForm2::putOffUntilShown() {
+    whenPolished(this, [this] {
+        QFont font = this->font();
+        font.setPixelSize(11);
+        setFont(font);
+        ui_->PageControl1->setStyleSheet(QStringLiteral(
+            "QTabWidget::pane { border: none; }"
+            "QTabWidget > QWidget > QWidget { background: transparent; }"
+            "QTabBar::tab { background: #d9d5cc; border: 2px outset #eeeae2; padding: 3px 3px;"
+            " margin-right: 1px; font-size: 11px; }"
+            "QTabBar::tab:selected { background: #c4c0b6; border-style: inset; }"));
+        // Laid out in the window's own face, so no page scrolls sideways for a wider one.
+        fillNeutralTexts();
+    });
+    whenFirstPainted(ui_->Image2, [this] {
+        const QImage picture =
+            streetProblem_.isEmpty() ? decodeJpeg(street_, &streetProblem_) : QImage();
+        if (!streetProblem_.isEmpty())
+            qWarning("trades.jpg: %s", qUtf8Printable(streetProblem_));
+        ui_->Image2->setPixmap(QPixmap::fromImage(picture));
+        street_.clear();
+    });
 }
 
 void TForm2::fillNeutralTexts() {

@@ -55,13 +55,21 @@ public Q_SLOTS:
     void N3Click();
 
 private:
+    void setUpFrame();
+    void showPictures();
+    void connectHandlers();
+    void setUpKeyboard();
     void FormCreate();
+    void putOffUntilShown();
     void trayActivated(QSystemTrayIcon::ActivationReason reason);
     void fillNeutralTexts();
     // The next (1) or previous (-1) page, round from the last to the first.
     void turnPage(int step);
 
     std::unique_ptr<Ui::TForm2> ui_;
+    // The street picture's file, read at creation and decoded when first drawn.
+    QByteArray street_;
+    QString streetProblem_;
 };
 
 // The notice of "Об игре".
