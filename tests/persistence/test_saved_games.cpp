@@ -485,6 +485,7 @@ void TestSavedGames::saveNames_data() {
         {"a file on the way", "notes\\game", "Invalid filename."},
         {"up and out", "..\\escape", "Invalid filename."},
         {"down, up and out", "sub/../../escape", "Invalid filename."},
+        {"down and up, staying inside", "sub/../game", "Invalid filename."},
         {"absolute", "<outside>/game", "Invalid filename."},
         {"absolute with backslashes", "<outside>\\game", "Invalid filename."},
         {"name of a folder", "folder", "File access denied."},
