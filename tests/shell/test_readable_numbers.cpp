@@ -86,6 +86,15 @@ void beggingRun(int value, ScriptedServices &services) {
     Form3->ui().Button2->click();
 }
 
+// The label in a frame two lines of its face high: a caption that wraps to more must shrink.
+FittingLabel *twoLinesHigh(FittingLabel *label) {
+    label->window()->ensurePolished();
+    const QFontMetrics metrics(label->font());
+    const int frame = label->height() - label->contentsRect().height() + 2 * label->margin();
+    label->setFixedHeight(metrics.height() + metrics.lineSpacing() + frame);
+    return label;
+}
+
 struct NumberControl {
     const char *name;
     const char *prefix;
@@ -108,6 +117,8 @@ const NumberControl Controls[] = {
     {"Panel8", "Мясо(кг): ", goodsPanel<&CharacterState::Meat>, [] { return Form2->ui().Panel8; }},
     {"Panel9", "Вместимость сумки: ", goodsPanel<&CharacterState::BagCapacity>,
      [] { return Form2->ui().Panel9; }},
+    {"Panel9 two lines high", "Вместимость сумки: ", goodsPanel<&CharacterState::BagCapacity>,
+     [] { return twoLinesHigh(Form2->ui().Panel9); }},
     {"money", "", moneyByTick, [] { return Form2->ui().Label6; }},
     {"slot machine money", "", slotMachineMoney, [] { return Form11->ui().Label2; }},
     {"canteen bread", "Хлеб: ", canteenPanel<&CharacterState::Bread>,
