@@ -69,7 +69,7 @@ QList<QImage> shownPictures() {
 }
 
 void saveScreenshot(const char *name) {
-    const QString folder = QStringLiteral(SKITALIA_SCREENSHOT_DIR);
+    const QString folder = screenshotFolder();
     QVERIFY(QDir().mkpath(folder));
     QVERIFY(Form11->grab().save(folder + "/" + name + ".png"));
 }

@@ -134,7 +134,7 @@ private:
     }
 
     GameFixture game;
-    const QString folder = QStringLiteral(SKITALIA_SCREENSHOT_DIR);
+    const QString folder = screenshotFolder();
 };
 
 QTEST_MAIN(TestScreenshots)

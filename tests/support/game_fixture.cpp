@@ -11,6 +11,10 @@ QString builtGameFolder() {
     return QStringLiteral(SKITALIA_GAME_DIR);
 }
 
+QString screenshotFolder() {
+    return qEnvironmentVariable("SKITALIA_SCREENSHOT_DIR", QDir::tempPath());
+}
+
 void copyGameFiles(const QString &folder) {
     const QDir source(builtGameFolder());
     const QStringList names = source.entryList(

@@ -27,5 +27,7 @@ private:
 
 // The folder the build puts the game and its files in.
 QString builtGameFolder();
+// The folder the suites put their pictures in, named by the test's environment.
+QString screenshotFolder();
 // Copies the game's files (sounds, symbols, pictures) into the folder.
 void copyGameFiles(const QString &folder);
