@@ -3,12 +3,14 @@
 #include "core/character_state.h"
 #include "shell/game_screens.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QWidget>
 
+// The suites are built beside the game's folder.
 QString builtGameFolder() {
-    return QStringLiteral(SKITALIA_GAME_DIR);
+    return QCoreApplication::applicationDirPath() + QStringLiteral("/../game");
 }
 
 QString screenshotFolder() {
