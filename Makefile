@@ -18,10 +18,11 @@ run: deps
 
 # The whole suite, then once more under AddressSanitizer and UndefinedBehaviorSanitizer.
 # Configured again, so that a tree first set up by `make run` finds what the test set brought.
+# Most end-to-end tests wait on a game most of the time, so four run at once on two cores.
 test: test-deps
 	cmake --preset $(PRESET)
 	cmake --build --preset $(PRESET)
-	ctest --preset $(PRESET) --parallel 2
+	ctest --preset $(PRESET) --parallel 4
 ifeq ($(PRESET),default)
 	$(MAKE) --no-print-directory test PRESET=asan
 endif
