@@ -17,10 +17,13 @@
 
 namespace {
 
-// The real services, with the program folder where the build put the game's files.
+// The real services, with the program folder where the build put the game's files, beside
+// the measurements' own.
 class ColdStartServices : public QtServices {
 public:
-    QString programFolder() override { return QStringLiteral(SKITALIA_GAME_DIR); }
+    QString programFolder() override {
+        return QCoreApplication::applicationDirPath() + QStringLiteral("/../game");
+    }
 };
 
 // Notes the main window's first paint.

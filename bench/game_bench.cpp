@@ -13,10 +13,13 @@
 
 namespace {
 
-// The real services, with the program folder where the build put the game's files.
+// The real services, with the program folder where the build put the game's files, beside
+// the measurements' own.
 class BenchServices : public QtServices {
 public:
-    QString programFolder() override { return QStringLiteral(SKITALIA_GAME_DIR); }
+    QString programFolder() override {
+        return QCoreApplication::applicationDirPath() + QStringLiteral("/../game");
+    }
 };
 
 void CreateAllScreens(benchmark::State &state) {
