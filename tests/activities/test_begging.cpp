@@ -82,16 +82,11 @@ private:
 };
 
 void TestBegging::init() {
-    game.start();
-    Form2->Timer1.stop();
-    Form2->show();
-    game.services.events.clear();
+    game.startAtMainWindow();
 }
 
 void TestBegging::cleanup() {
-    QVERIFY2(game.services.problems.isEmpty(), qPrintable(game.services.problems.join(u'\n')));
-    QCOMPARE(game.services.unusedDraws(), 0);
-    game.finish();
+    game.finishChecked(true);
 }
 
 void TestBegging::openAndChooseHours(int hours) {

@@ -50,16 +50,11 @@ private:
 };
 
 void TestBinsAndRecycling::init() {
-    game.start();
-    Form2->Timer1.stop();
-    Form2->show();
-    game.services.events.clear();
+    game.startAtMainWindow();
 }
 
 void TestBinsAndRecycling::cleanup() {
-    QVERIFY2(game.services.problems.isEmpty(), qPrintable(game.services.problems.join(u'\n')));
-    QCOMPARE(game.services.unusedDraws(), 0);
-    game.finish();
+    game.finishChecked(true);
 }
 
 void TestBinsAndRecycling::visit(int fatigue, int bin, int bottles, int paper) {

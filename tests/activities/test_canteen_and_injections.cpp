@@ -48,15 +48,11 @@ private:
 };
 
 void TestCanteenAndInjections::init() {
-    game.start();
-    Form2->Timer1.stop();
-    Form2->show();
-    game.services.events.clear();
+    game.startAtMainWindow();
 }
 
 void TestCanteenAndInjections::cleanup() {
-    QVERIFY2(game.services.problems.isEmpty(), qPrintable(game.services.problems.join(u'\n')));
-    game.finish();
+    game.finishChecked();
 }
 
 void TestCanteenAndInjections::openingShowsTheStockAndEnablesWhatCanBeEaten_data() {

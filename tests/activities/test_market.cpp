@@ -63,15 +63,11 @@ private:
 };
 
 void TestMarket::init() {
-    game.start();
-    Form2->Timer1.stop();
-    Form2->show();
-    game.services.events.clear();
+    game.startAtMainWindow();
 }
 
 void TestMarket::cleanup() {
-    QVERIFY2(game.services.problems.isEmpty(), qPrintable(game.services.problems.join(u'\n')));
-    game.finish();
+    game.finishChecked();
 }
 
 void TestMarket::openingChargesVitalsAndResetsTheChoice() {

@@ -66,15 +66,11 @@ private:
 };
 
 void TestSleepToiletPapers::init() {
-    game.start();
-    Form2->Timer1.stop();
-    Form2->show();
-    game.services.events.clear();
+    game.startAtMainWindow();
 }
 
 void TestSleepToiletPapers::cleanup() {
-    QVERIFY2(game.services.problems.isEmpty(), qPrintable(game.services.problems.join(u'\n')));
-    game.finish();
+    game.finishChecked();
 }
 
 void TestSleepToiletPapers::sleepRestsAtTheCostOfSatiety() {

@@ -117,16 +117,11 @@ private:
 };
 
 void TestSlotMachine::init() {
-    game.start();
-    Form2->Timer1.stop();
-    Form2->show();
-    game.services.events.clear();
+    game.startAtMainWindow();
 }
 
 void TestSlotMachine::cleanup() {
-    QVERIFY2(game.services.problems.isEmpty(), qPrintable(game.services.problems.join(u'\n')));
-    QCOMPARE(game.services.unusedDraws(), 0);
-    game.finish();
+    game.finishChecked(true);
 }
 
 QImage TestSlotMachine::symbolPicture(int n) const {

@@ -67,15 +67,11 @@ private:
 };
 
 void TestVitalMonitor::init() {
-    game.start();
-    Form2->Timer1.stop(); // the tests tick by hand
-    Form2->show();
-    game.services.events.clear();
+    game.startAtMainWindow();
 }
 
 void TestVitalMonitor::cleanup() {
-    QVERIFY2(game.services.problems.isEmpty(), qPrintable(game.services.problems.join(u'\n')));
-    game.finish();
+    game.finishChecked();
 }
 
 void TestVitalMonitor::fullFatigueLetsADueAccidentHappenBeforeDeath() {

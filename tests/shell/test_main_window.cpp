@@ -63,16 +63,12 @@ private:
 };
 
 void TestMainWindow::init() {
-    game.start();
-    Form2->Timer1.stop();
-    Form2->show();
+    game.startAtMainWindow();
     QVERIFY(QTest::qWaitForWindowExposed(Form2));
-    game.services.events.clear();
 }
 
 void TestMainWindow::cleanup() {
-    QVERIFY2(game.services.problems.isEmpty(), qPrintable(game.services.problems.join(u'\n')));
-    game.finish();
+    game.finishChecked();
 }
 
 void TestMainWindow::layoutMatchesTheGame() {

@@ -2,10 +2,12 @@
 
 #include "core/character_state.h"
 #include "shell/game_screens.h"
+#include "shell/main_window.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QTest>
 #include <QWidget>
 
 // The suites are built beside the game's folder.
@@ -45,6 +47,21 @@ void GameFixture::start(bool createScreens) {
     // As the game has them once its title is on the screen: polished, pictures decoded.
     for (QWidget *screen : gameScreens())
         screen->ensurePolished();
+}
+
+void GameFixture::startAtMainWindow() {
+    start();
+    Form2->Timer1.stop();
+    Form2->show();
+    services.events.clear();
+}
+
+void GameFixture::finishChecked(bool allDrawn) {
+    const QStringList problems = services.problems;
+    const int unused = allDrawn ? services.unusedDraws() : 0;
+    finish();
+    QVERIFY2(problems.isEmpty(), qPrintable(problems.join(u'\n')));
+    QCOMPARE(unused, 0);
 }
 
 void GameFixture::finish() {

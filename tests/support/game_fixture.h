@@ -14,7 +14,13 @@ public:
     ~GameFixture();
 
     void start(bool createScreens = true);
+    // Started with the main window shown, its tick stopped (the test ticks by hand) and
+    // nothing recorded yet.
+    void startAtMainWindow();
     void finish();
+    // Finishes; fails the test on a random number asked for but not scripted, and with
+    // allDrawn on one scripted but never drawn.
+    void finishChecked(bool allDrawn = false);
 
     ScriptedServices services;
     QString folder() const { return dir_->path(); }
