@@ -4,9 +4,6 @@
 # gets no accident until it is back; the character dies while the accident's box is still
 # open; the death screen leaves the focus where the player puts it; every window carries the
 # game's icon. Runs in a copy of the game folder.
-set -uo pipefail
-GAME=$1
-SHOTS=$2
 source "$(dirname "$0")/lib.sh"
 
 start_xvfb openbox
@@ -47,20 +44,6 @@ frame_close_click() {
     top=$(xprop -id "$1" _NET_FRAME_EXTENTS | sed -n 's/.* = //p' | cut -d, -f3 | tr -d ' ')
     ((top > 0)) || fail "openbox drew no title bar"
     click_at $((x + $(window_size "$1" | cut -dx -f1) - 10)) $((y - top / 2))
-}
-
-# The game's own window of this size; the death screen has no title to find it by, and
-# openbox puts an untitled frame of the same size around it.
-game_window() {
-    local size=$1 seconds=$2 id
-    local deadline=$((SECONDS + seconds))
-    while ((SECONDS <= deadline)); do
-        for id in $(xdotool search --onlyvisible --pid "$GAME_PID" 2>/dev/null); do
-            [[ "$(window_size "$id")" == "$size" ]] && echo "$id" && return 0
-        done
-        sleep 0.1
-    done
-    return 1
 }
 
 "$COPY" &
@@ -123,23 +106,23 @@ tray_double_click
 box=$(wait_window "ПОНОС!!!" "[0-9]*x[0-9]*") || fail "no accident once the main window was back"
 has_icon "$box" "the accident's box"
 press_keys --window "$box" Return
-wait_until 10 not window_shown "ПОНОС!!!" || fail "the accident's box did not close"
+wait_gone "ПОНОС!!!"
 
 # Health 20 and a full bowel: the accident takes 35, and the ticks behind its box kill.
 load_save dying.sav
 box=$(wait_window "ПОНОС!!!" "[0-9]*x[0-9]*") || fail "no accident after loading"
-death=$(game_window 443x310 10) || fail "no death screen while the accident's box was open"
+death=$(game_window 443x310) || fail "no death screen while the accident's box was open"
 window_shown "ПОНОС!!!" || fail "the accident's box closed by itself"
 main_shown && fail "the main window stayed shown after death"
 has_icon "$death" "the death screen"
 screenshot root e2e-death-behind-the-box
 press_keys --window "$box" Return
-wait_until 10 not window_shown "ПОНОС!!!" || fail "the accident's box did not close"
+wait_gone "ПОНОС!!!"
 
 # Dead: the canteen left open under the death screen keeps the focus the player gives it
 # (through the taskbar, say), and so does another program.
 xdotool windowactivate --sync "$canteen"
-wait_until 10 active_is "$canteen" || fail "the canteen did not take the focus"
+wait_active "$canteen" "the canteen"
 # Some ticks go by, each of which could take the focus back.
 sleep 1
 active_is "$canteen" || fail "the death screen took the focus from the canteen"
@@ -153,7 +136,7 @@ kill "$OTHER_PID"
 screenshot root e2e-dead-desktop
 
 click_in "$death" 20 20 # the death screen's edge, beside the canteen, brings it up
-wait_until 10 active_is "$death" || fail "a click did not bring up the death screen"
+wait_active "$death" "the death screen, clicked,"
 click_in "$death" 219 222 # "Конец"
 expect_exit 0 10
 echo "e2e desktop: passed"

@@ -2,9 +2,6 @@
 # Title bars under xfwm4, a window manager that honours what the game asks for: the main
 # window and a dialog screen ask for no minimise, maximise or close and keep a fixed size, so
 # the frame offers none of them. Screenshots of both frames are written for the eye.
-set -uo pipefail
-GAME=$1
-SHOTS=$2
 source "$(dirname "$0")/lib.sh"
 
 start_xvfb xfwm4

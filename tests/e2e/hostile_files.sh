@@ -3,9 +3,6 @@
 # a FIFO or a link as prox.dat, a saved game's name that links outside the game folder. The
 # game must not hang, must show the box that a plain mistake of the same kind shows, and must
 # leave everything outside its folder as it was. Runs in a copy of the game folder.
-set -uo pipefail
-GAME=$1
-SHOTS=$2
 source "$(dirname "$0")/lib.sh"
 
 start_xvfb
@@ -21,28 +18,6 @@ outside_before=$(fingerprint)
 
 start_game "$COPY"
 
-# Types a name into the save screen and presses "OK", whatever comes of it.
-try_save() {
-    menu_item 20 1
-    local screen
-    screen=$(wait_window "Сохранить" "260x110") || fail "no save screen"
-    wait_until 10 active_is "$screen" || fail "the save screen never took the keyboard"
-    click_in "$screen" 130 47
-    press_keys ctrl+a
-    type_text "$1"
-    click_in "$screen" 80 86
-}
-
-# Chooses a file in the open-file dialog, whatever comes of it.
-try_load() {
-    menu_item 20 2
-    local dialog
-    dialog=$(wait_window "Открыть" "[0-9]*x[0-9]*") || fail "no open-file dialog"
-    wait_until 10 active_is "$dialog" || fail "the open-file dialog never took the keyboard"
-    type_text "$1"
-    press_keys Return
-}
-
 # Waits for the game's error box, keeps its picture as NAME and closes it. A game that hangs
 # shows no box.
 expect_box() {
@@ -50,7 +25,7 @@ expect_box() {
     box=$(wait_window "skitalia" "[0-9]*x[0-9]*") || fail "$1: no box within 15 s: the game hangs or took the file"
     screenshot "$box" "e2e-box-$1"
     press_keys --window "$box" Return
-    wait_until 10 not window_shown "skitalia" || fail "$1: the box did not close"
+    wait_gone "skitalia"
 }
 
 # The two boxes show the same message: their pictures are the same.

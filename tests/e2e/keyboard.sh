@@ -2,22 +2,10 @@
 # A game played with the keyboard alone on a real X server: the title, two hours of begging,
 # two boxes of matches at the market, the canteen, two spins of the slot machine, a save
 # and the exit, every step a key press. The saved game must hold what was done.
-set -uo pipefail
-GAME=$1
-SHOTS=$2
 source "$(dirname "$0")/lib.sh"
 
 start_xvfb
 copy_game_folder
-
-# Waits until the window has the keyboard, as the window manager gives it to a new window.
-wait_active() {
-    wait_until 10 active_is "$1" || fail "the window $1 ($2) never took the keyboard"
-}
-
-wait_gone() {
-    wait_until 10 not window_shown "$1" || fail "«$1» is still shown"
-}
 
 key() {
     press_keys "$@"
@@ -29,7 +17,7 @@ spin() {
     before=$(picture_of "$slot")
     key space
     wait_changed "$slot" "$before" "Space on «Запуск»"
-    wait_still "$slot" "the slot machine" 0.25
+    wait_still "$slot" 0.25 || fail "the reels never stopped"
 }
 
 "$COPY" &

@@ -1,22 +1,7 @@
 # Helpers for driving the real game on a player's desktop: a private X server with a window
 # manager, and on request a tray and a sound server, all of them private to the script and
-# stopped at its end. Source this file, then:
-#
-#   start_xvfb [WM]        the X server and its window manager, openbox (the default), xfwm4,
-#                          or none for a bare server; exports DISPLAY. Call it first.
-#   start_wm NAME          starts openbox or xfwm4 and waits until it manages the screen;
-#                          start_xvfb calls it. wm_name prints the name of the one in charge.
-#   start_tray             an XEmbed tray (trayer) at the bottom right; returns once it owns the
-#                          tray selection, so a game started afterwards docks its icon there.
-#   tray_icon_of_game      prints "ID X Y": the game's icon window in the tray and its centre on
-#                          the screen, e.g. for `xdotool mousemove X Y click --repeat 2 1`.
-#   start_sound_server     a PulseAudio server whose default output is a silent null sink;
-#                          exports PULSE_SERVER, so the game and the recorder play through it.
-#   start_recording FILE   records everything played into a WAV file;
-#   recording_time         prints the seconds since the recording began, for placing windows;
-#   stop_recording         ends the recording and completes the file;
-#   rms FILE FROM LENGTH   prints the RMS amplitude of that stretch of a recording (seconds).
-#   stop_all               stops everything started; a trap calls it at exit.
+# stopped at its end by stop_all, from a trap. Source this file, then call start_xvfb first;
+# each helper says what it does where it is defined.
 #
 # Every key and click goes through press_keys, type_text, click_in and click_at: each
 # releases whatever it pressed, even when the window it went to vanished on the way. At
@@ -24,11 +9,18 @@
 # Clicks inside one window are handled in the order sent, so a click on a tab needs no wait
 # before a click on its page; a click into a window that another click opens waits for it.
 
+set -uo pipefail
+# A script gets the game's executable and the folder for its screenshots.
+GAME=${1:-}
+SHOTS=${2:-}
+
 fail() {
     echo "FAIL: $*" >&2
     exit 1
 }
 
+# The X server and its window manager: openbox (the default), xfwm4, or none for a bare
+# server; exports DISPLAY.
 start_xvfb() {
     local wm=${1:-openbox} fdfile
     DESKTOP_DIR=$(mktemp -d)
@@ -241,6 +233,7 @@ recording_time() {
     awk -v now="$(date +%s.%N)" -v start="$RECORDING_START" 'BEGIN { printf "%.3f", now - start }'
 }
 
+# Ends the recording and completes the file.
 stop_recording() {
     [[ -n "${RECORDER_PID:-}" ]] || return 0
     # An interrupted parecord writes the WAV header's lengths before it leaves.
@@ -294,75 +287,50 @@ stop_all() {
 # ("release"). Held keys print as "key CODE", buttons as "button N"; nothing when none is.
 x_input() {
     python3 - "$1" <<'PY'
-import ctypes, sys
-x = ctypes.CDLL("libX11.so.6")
-xtest = ctypes.CDLL("libXtst.so.6")
-x.XOpenDisplay.restype = ctypes.c_void_p
-x.XOpenDisplay.argtypes = [ctypes.c_char_p]
-x.XDefaultRootWindow.restype = ctypes.c_ulong
-x.XDefaultRootWindow.argtypes = [ctypes.c_void_p]
-x.XQueryKeymap.argtypes = [ctypes.c_void_p, ctypes.c_char * 32]
-x.XQueryPointer.argtypes = [ctypes.c_void_p, ctypes.c_ulong] + [ctypes.c_void_p] * 7
-x.XSync.argtypes = [ctypes.c_void_p, ctypes.c_int]
-xtest.XTestFakeKeyEvent.argtypes = [ctypes.c_void_p, ctypes.c_uint, ctypes.c_int, ctypes.c_ulong]
-xtest.XTestFakeButtonEvent.argtypes = [ctypes.c_void_p, ctypes.c_uint, ctypes.c_int, ctypes.c_ulong]
-display = x.XOpenDisplay(None)
-if not display:
-    sys.exit("cannot open the display")
-keymap = (ctypes.c_char * 32)()
+import ctypes as c, sys
+x, xtest, p = c.CDLL("libX11.so.6"), c.CDLL("libXtst.so.6"), c.c_void_p
+x.XOpenDisplay.restype, x.XDefaultRootWindow.restype = p, c.c_ulong
+x.XDefaultRootWindow.argtypes = x.XSync.argtypes = [p]
+display = p(x.XOpenDisplay(None) or sys.exit("cannot open the display"))
+keymap, mask, ignored = (c.c_char * 32)(), c.c_uint(), (c.c_ulong * 6)()
 x.XQueryKeymap(display, keymap)
+x.XQueryPointer(display, c.c_ulong(x.XDefaultRootWindow(display)), *[c.byref(ignored, 8 * i) for i in range(6)], c.byref(mask))
 keys = [i * 8 + bit for i, byte in enumerate(keymap.raw) for bit in range(8) if byte >> bit & 1]
-window, number, mask = ctypes.c_ulong(), ctypes.c_int(), ctypes.c_uint()
-x.XQueryPointer(display, x.XDefaultRootWindow(display), ctypes.byref(window), ctypes.byref(window),
-                ctypes.byref(number), ctypes.byref(number), ctypes.byref(number),
-                ctypes.byref(number), ctypes.byref(mask))
-buttons = [b for b in range(1, 6) if mask.value & (1 << (7 + b))]
+buttons = [b for b in range(1, 6) if mask.value & 1 << (7 + b)]
 if sys.argv[1] == "release":
     for key in keys:
-        xtest.XTestFakeKeyEvent(display, key, 0, 0)
+        xtest.XTestFakeKeyEvent(display, key, 0, c.c_ulong(0))
     for button in buttons:
-        xtest.XTestFakeButtonEvent(display, button, 0, 0)
+        xtest.XTestFakeButtonEvent(display, button, 0, c.c_ulong(0))
     x.XSync(display, 0)
 else:
     print(" ".join([f"key {k}" for k in keys] + [f"button {b}" for b in buttons]))
 PY
 }
 
+# Runs xdotool to press keys or buttons, then releases whatever is still held.
+x_send() {
+    local status=0
+    xdotool "$@" || status=$?
+    x_input release
+    return $status
+}
+
 # Presses keys (xdotool's names) in the window that has the focus, or with --window ID in
 # that window, which is activated first; fails when it is gone.
 press_keys() {
-    local status=0
     if [[ "$1" == --window ]]; then
         timeout 5 xdotool windowactivate --sync "$2" 2>/dev/null || return 1
         shift 2
     fi
-    xdotool key --delay 60 "$@" || status=$?
-    x_input release
-    return $status
+    x_send key --delay 60 "$@"
 }
 
-type_text() {
-    local status=0
-    xdotool type --delay 20 "$1" || status=$?
-    x_input release
-    return $status
-}
+type_text() { x_send type --delay 20 "$1"; }
 
-# Clicks at a point of the window, or COUNT times 80 ms apart.
-click_in() {
-    local status=0
-    xdotool mousemove --window "$1" "$2" "$3" click --repeat "${4:-1}" --delay 80 1 || status=$?
-    x_input release
-    return $status
-}
-
-# Clicks at a point of the screen, or COUNT times 80 ms apart.
-click_at() {
-    local status=0
-    xdotool mousemove "$1" "$2" click --repeat "${3:-1}" --delay 80 1 || status=$?
-    x_input release
-    return $status
-}
+# Clicks at a point of the window, or of the screen, once or COUNT times 80 ms apart.
+click_in() { x_send mousemove --window "$1" "$2" "$3" click --repeat "${4:-1}" --delay 80 1; }
+click_at() { x_send mousemove "$1" "$2" click --repeat "${3:-1}" --delay 80 1; }
 
 # Runs a command until it succeeds, for at most the given seconds.
 wait_until() {
@@ -377,36 +345,38 @@ wait_until() {
 
 not() { ! "$@"; }
 
-active_is() {
-    [[ "$(xdotool getactivewindow 2>/dev/null)" == "$1" ]]
+# Waits until the window has the keyboard, as the window manager gives it to a new window.
+wait_active() {
+    wait_until 15 active_is "$1" || fail "${2:-the window $1} never took the keyboard"
 }
+
+# Waits until no window with this title is shown.
+wait_gone() {
+    wait_until 15 not window_shown "$1" || fail "«$1» is still shown"
+}
+
+active_is() { [[ "$(xdotool getactivewindow 2>/dev/null)" == "$1" ]]; }
 
 # A fingerprint of what the window shows now.
 picture_of() {
     import -window "$1" rgb:- 2>/dev/null | md5sum
 }
 
-# Waits until the window shows the same picture three times, INTERVAL seconds apart (0.1
-# unless given): it is drawn, or the reels have stopped.
+# Waits until the window shows the same picture three times, INTERVAL seconds apart: it is
+# drawn, or the reels have stopped. Fails after SECONDS (20 unless given).
 wait_still() {
-    local window=$1 what=$2 interval=${3:-0.1} last="" same=0 now
-    local deadline=$((SECONDS + 20))
+    local last="" same=0 now deadline=$((SECONDS + ${3:-20}))
     while ((SECONDS <= deadline)); do
-        now=$(picture_of "$window")
-        if [[ "$now" == "$last" ]]; then
-            ((++same >= 2)) && return 0
-        else
-            same=0
-        fi
+        now=$(picture_of "$1")
+        [[ "$now" == "$last" ]] && ((++same >= 2)) && return 0
+        [[ "$now" == "$last" ]] || same=0
         last=$now
-        sleep "$interval"
+        sleep "$2"
     done
-    fail "$what never came to rest"
+    return 1
 }
 
-picture_is_not() {
-    [[ "$(picture_of "$1")" != "$2" ]]
-}
+picture_is_not() { [[ "$(picture_of "$1")" != "$2" ]]; }
 
 # Waits until the window shows something other than the fingerprint taken before WHAT.
 wait_changed() {
@@ -439,6 +409,21 @@ shown_windows() {
     done
 }
 
+# The game's visible window of this size (a pattern), other than the one given, waiting up to
+# 15 seconds. Found by process, not by title: the death screen has none, and with LANG=C Qt
+# writes the titles into WM_NAME as raw UTF-8, where xdotool cannot match them.
+game_window() {
+    local size=$1 other=${2:-} id deadline=$((SECONDS + 15))
+    while ((SECONDS <= deadline)); do
+        for id in $(xdotool search --onlyvisible --pid "$GAME_PID" 2>/dev/null); do
+            [[ "$id" != "$other" ]] && xdotool getwindowgeometry "$id" 2>/dev/null |
+                grep -q "Geometry: ${size}\$" && echo "$id" && return 0
+        done
+        sleep 0.1
+    done
+    return 1
+}
+
 # True while some visible window has this title.
 window_shown() {
     [[ -n "$(shown_windows "$1")" ]]
@@ -451,7 +436,8 @@ window_size() {
 # Pictures the window as NAME.png among the screenshots, once it is drawn.
 screenshot() {
     mkdir -p "$SHOTS"
-    [[ "$1" == root ]] || wait_still "$1" "the window for $2"
+    # A blinking caret may keep a window from ever coming to rest: then it is pictured anyway.
+    [[ "$1" == root ]] || wait_still "$1" 0.1 5
     import -window "$1" "$SHOTS/$2.png"
 }
 
@@ -539,32 +525,43 @@ open(sys.argv[1], "wb").write(b"".join(line + b"\r\n" for line in lines))
 PY
 }
 
-# Loads a saved game from the game folder through "Файл" → "Загрузить игру"; with a second
-# argument, pictures the dialog under that name first.
-load_save() {
+# Chooses a file in the open-file dialog of "Файл" → "Загрузить игру", whatever comes of it;
+# with a second argument, pictures the dialog under that name first.
+try_load() {
     menu_item 20 2
     local dialog
     dialog=$(wait_window "Открыть" "[0-9]*x[0-9]*") || fail "no open-file dialog"
-    wait_until 10 active_is "$dialog" || fail "the open-file dialog never took the keyboard"
+    wait_active "$dialog" "the open-file dialog"
     [[ -n "${2:-}" ]] && screenshot "$dialog" "$2"
     type_text "$1"
     press_keys Return
-    wait_until 10 not window_shown "Открыть" || fail "the open-file dialog stayed open"
 }
 
-# Saves under the given name through "Файл" → "Сохранить игру"; needs $FOLDER, the game's folder.
-save_as() {
-    menu_item 20 1 # "Файл" → "Сохранить игру"
+# Loads a saved game from the game folder, as try_load chooses it.
+load_save() {
+    try_load "$@"
+    wait_gone "Открыть"
+}
+
+# Types a name on the save screen of "Файл" → "Сохранить игру" and presses "OK", whatever
+# comes of it; with a second argument, pictures the screen under that name first.
+try_save() {
+    menu_item 20 1
     local screen
     screen=$(wait_window "Сохранить" "260x110") || fail "no save screen"
     window_shown "Скиталия" || fail "the main window went away beside the save screen"
-    wait_until 10 active_is "$screen" || fail "the save screen never took the keyboard"
+    wait_active "$screen" "the save screen"
     click_in "$screen" 130 47 # the name field
     press_keys ctrl+a
     type_text "$1"
-    screenshot "$screen" "e2e-save-$1"
+    [[ -n "${2:-}" ]] && screenshot "$screen" "$2"
     click_in "$screen" 80 86 # "OK"
-    wait_until 10 not window_shown "Сохранить" || fail "the save screen stayed after OK"
+}
+
+# Saves under the given name; needs $FOLDER, the game's folder.
+save_as() {
+    try_save "$1" "e2e-save-$1"
+    wait_gone "Сохранить"
     [[ -f "$FOLDER/$1.sav" ]] || fail "no $1.sav in the game folder"
     [[ -f "$FOLDER/prox.dat" && ! -s "$FOLDER/prox.dat" ]] || fail "prox.dat not left empty"
 }
@@ -583,7 +580,7 @@ beg_an_hour() {
     if [[ -n "${1:-}" ]]; then
         # The progress bar moves at every step of the run.
         wait_changed "$beg" "$before" "«Начать поиск»"
-        wait_still "$beg" "the begging run" 0.25
+        wait_still "$beg" 0.25 || fail "the begging run never ended"
         screenshot "$beg" "$1"
     fi
     back_to_main "$beg" 238 285 "the begging screen"

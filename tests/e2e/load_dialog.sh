@@ -2,26 +2,7 @@
 # The open-file dialog of loading on systems without a Russian locale, LANG=C and no LANG at
 # all: the dialog comes up, is pictured (its sizes, dates and the saved game's type must read
 # in Russian there) and loads the chosen game through the staging file.
-set -uo pipefail
-GAME=$1
-SHOTS=$2
 source "$(dirname "$0")/lib.sh"
-
-# The game's visible window of this size (a pattern) other than the one given, waiting up to
-# fifteen seconds. Found by process, not by title: with LANG=C Qt writes the titles into
-# WM_NAME as raw UTF-8, where xdotool cannot match them.
-game_window() {
-    local size=$1 other=${2:-} id
-    for _ in $(seq 150); do
-        for id in $(xdotool search --onlyvisible --pid "$GAME_PID" 2>/dev/null); do
-            [[ "$id" != "$other" ]] || continue
-            xdotool getwindowgeometry "$id" 2>/dev/null | grep -q "Geometry: ${size}\$" &&
-                echo "$id" && return 0
-        done
-        sleep 0.1
-    done
-    return 1
-}
 
 start_xvfb
 copy_game_folder
@@ -46,7 +27,7 @@ for lang in C unset; do
     menu=$((${size#*x} - 350))
     menu_item 20 2 # "Файл" → "Загрузить игру"
     dialog=$(game_window "[0-9]*x[0-9]*" "$main") || fail "LANG $lang: no open-file dialog"
-    wait_until 10 active_is "$dialog" || fail "LANG $lang: the dialog never took the keyboard"
+    wait_active "$dialog" "LANG $lang: the dialog"
     screenshot "$dialog" "e2e-load-dialog-lang-$lang"
     type_text purse.sav
     press_keys Return

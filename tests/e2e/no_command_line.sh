@@ -1,9 +1,6 @@
 #!/usr/bin/env bash
 # The game takes no command line: given Qt's own options it starts as it does bare, on the
 # X server, in the same style and not mirrored, its close button at the right.
-set -uo pipefail
-GAME=$1
-SHOTS=$2
 source "$(dirname "$0")/lib.sh"
 start_xvfb
 

@@ -1,8 +1,5 @@
 #!/usr/bin/env bash
 # Plays the real game on a real X server as a player would: begs for an hour and comes back.
-set -uo pipefail
-GAME=$1
-SHOTS=$2
 source "$(dirname "$0")/lib.sh"
 start_xvfb
 

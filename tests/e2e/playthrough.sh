@@ -1,9 +1,6 @@
 #!/usr/bin/env bash
 # A whole game on a private X server, played through the accessibility tree by
 # playthrough.py: every screen from the title to a saved and loaded game.
-set -uo pipefail
-GAME=$1
-SHOTS=$2
 HERE=$(cd "$(dirname "$0")" && pwd)
 source "$HERE/lib.sh"
 start_xvfb

@@ -3,9 +3,6 @@
 # load the save through the open-file dialog and save it again under another name; both
 # files must hold the same values, the begging's among them. Runs in a copy of the game
 # folder, so the saves do not litter the build.
-set -uo pipefail
-GAME=$1
-SHOTS=$2
 source "$(dirname "$0")/lib.sh"
 
 start_xvfb

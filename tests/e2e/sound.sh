@@ -4,9 +4,6 @@
 # canteen; and the death sound starting again each time it ends for as long as he is dead.
 # Every stretch checked is printed with its RMS. Runs in a copy of the game folder; the
 # recording is kept beside the screenshots.
-set -uo pipefail
-GAME=$1
-SHOTS=$2
 source "$(dirname "$0")/lib.sh"
 
 start_xvfb

@@ -2,9 +2,6 @@
 # The real game on a real X server: the title comes up, a click on its picture brings the
 # main window, a tab changes and the close button ends the game; a game folder with a sound
 # missing or damaged stops with a message.
-set -uo pipefail
-GAME=$1
-SHOTS=$2
 source "$(dirname "$0")/lib.sh"
 start_xvfb
 
