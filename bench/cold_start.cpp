@@ -2,7 +2,7 @@
 // fresh process, after the same preparations as the game's own, on the real display; then
 // what the title's click spends on the main window's first show, until its first paint.
 // prints: "<ms to create the screens> <ms to show the main window>"
-#include "platform/qt_services.h"
+#include "bench/built_game_services.h"
 #include "shell/game_screens.h"
 #include "shell/main_window.h"
 
@@ -16,15 +16,6 @@
 #include <cstdlib>
 
 namespace {
-
-// The real services, with the program folder where the build put the game's files, beside
-// the measurements' own.
-class ColdStartServices : public QtServices {
-public:
-    QString programFolder() override {
-        return QCoreApplication::applicationDirPath() + QStringLiteral("/../game");
-    }
-};
 
 // Notes the main window's first paint.
 class PaintWatch : public QObject {
@@ -49,7 +40,7 @@ int main(int argc, char *argv[]) {
     QApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
     QApplication::setApplicationName(QStringLiteral("ru.skitalia.Skitalia"));
     QApplication app(argc, argv);
-    ColdStartServices services;
+    BuiltGameServices services;
     installServices(&services);
     // The game loads the Russian standard dialogs before its screens; so does this.
     const QLocale russian(QLocale::Russian, QLocale::Russia);

@@ -1,9 +1,9 @@
 // In-process figures of the game: what start-up spends on the screens, and what the
 // recurring work costs.
 #include "activities/slot_machine.h"
+#include "bench/built_game_services.h"
 #include "core/character_state.h"
 #include "persistence/saved_games.h"
-#include "platform/qt_services.h"
 #include "shell/game_screens.h"
 #include "shell/main_window.h"
 
@@ -12,15 +12,6 @@
 #include <benchmark/benchmark.h>
 
 namespace {
-
-// The real services, with the program folder where the build put the game's files, beside
-// the measurements' own.
-class BenchServices : public QtServices {
-public:
-    QString programFolder() override {
-        return QCoreApplication::applicationDirPath() + QStringLiteral("/../game");
-    }
-};
 
 void CreateAllScreens(benchmark::State &state) {
     for (auto _ : state) { // NOLINT(clang-analyzer-deadcode.DeadStores): the library's idiom
@@ -110,7 +101,7 @@ BENCHMARK(LoadGame)->Unit(benchmark::kMillisecond);
 int main(int argc, char *argv[]) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    BenchServices services;
+    BuiltGameServices services;
     installServices(&services);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
