@@ -294,7 +294,8 @@ x.XDefaultRootWindow.argtypes = x.XSync.argtypes = [p]
 display = p(x.XOpenDisplay(None) or sys.exit("cannot open the display"))
 keymap, mask, ignored = (c.c_char * 32)(), c.c_uint(), (c.c_ulong * 6)()
 x.XQueryKeymap(display, keymap)
-x.XQueryPointer(display, c.c_ulong(x.XDefaultRootWindow(display)), *[c.byref(ignored, 8 * i) for i in range(6)], c.byref(mask))
+x.XQueryPointer(display, c.c_ulong(x.XDefaultRootWindow(display)),
+                *[c.byref(ignored, 8 * i) for i in range(6)], c.byref(mask))
 keys = [i * 8 + bit for i, byte in enumerate(keymap.raw) for bit in range(8) if byte >> bit & 1]
 buttons = [b for b in range(1, 6) if mask.value & 1 << (7 + b)]
 if sys.argv[1] == "release":
@@ -363,7 +364,7 @@ picture_of() {
 }
 
 # Waits until the window shows the same picture three times, INTERVAL seconds apart: it is
-# drawn, or the reels have stopped. Fails after SECONDS (20 unless given).
+# drawn, or the reels have stopped. Gives up, false, after SECONDS (20 unless given).
 wait_still() {
     local last="" same=0 now deadline=$((SECONDS + ${3:-20}))
     while ((SECONDS <= deadline)); do
@@ -466,16 +467,11 @@ start_game() {
 
 # Waits for the game to end and checks its exit status.
 expect_exit() {
-    local status=$1 seconds=$2 waited=0
-    while kill -0 "$GAME_PID" 2>/dev/null; do
-        ((waited >= seconds * 20)) && fail "the game did not end within ${seconds} s"
-        sleep 0.05
-        waited=$((waited + 1))
-    done
+    wait_until "$2" not kill -0 "$GAME_PID" 2>/dev/null || fail "the game did not end within $2 s"
     wait "$GAME_PID"
     local got=$?
     GAME_PID=
-    ((got == status)) || fail "the game ended with status $got, expected $status"
+    ((got == $1)) || fail "the game ended with status $got, expected $1"
 }
 
 # The values of a saved game as the game writes them: 18 lines with CR LF, the first the
