@@ -108,7 +108,7 @@ void TForm11::Button1Click() {
 // The picture is read afresh on every tick, so a symbol file changed during play shows at
 // once.
 void TForm11::showSymbol(QLabel *reel, int symbol) {
-    const QImage picture = readPicture(
+    const QImage picture = readPictureFile(
         appFile(Character, QStringLiteral("fr") + QString::number(symbol) + QStringLiteral(".bmp")),
         "bmp");
     reel->setPixmap(picture.isNull() ? emptyReel_ : QPixmap::fromImage(picture));

@@ -31,7 +31,7 @@ void TForm2::N2Click() {
 void TForm12::Button1Click() {
     Character.AppDir = services().programFolder();
     const QString problem =
-        saveGameFile(Character.AppDir, ui_->Edit1->text(), savedValues(Character),
+        saveGameFile(services().saveFolder(), ui_->Edit1->text(), savedValues(Character),
                      [] { return services().randomBelow(15) + 1; });
     if (!problem.isEmpty()) {
         services().errorBox(problem);
@@ -62,10 +62,11 @@ void TForm12::keyPressEvent(QKeyEvent *event) {
 // Loading redraws nothing: the next tick of the main window shows the loaded state.
 void TForm2::N3Click() {
     Character.AppDir = services().programFolder();
-    OpenSavedGameDialog dialog(this, Character.AppDir);
+    OpenSavedGameDialog dialog(this, services().saveFolder());
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return;
-    const LoadResult loaded = loadGameFile(Character.AppDir, dialog.selectedFiles().constFirst());
+    const LoadResult loaded =
+        loadGameFile(services().saveFolder(), dialog.selectedFiles().constFirst());
     if (!loaded.problem.isEmpty()) {
         services().errorBox(loaded.problem);
         return;

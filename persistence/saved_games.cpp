@@ -1,5 +1,7 @@
 #include "persistence/saved_games.h"
 
+#include "platform/file_access.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -7,9 +9,12 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 #include <utility>
 
@@ -39,6 +44,8 @@ constexpr std::array<SaturatingInt CharacterState::*, SavedValueCount> SavedFiel
 
 // Files are read in pieces, so a huge file chosen by mistake costs no more memory.
 constexpr std::size_t Chunk = std::size_t{64} * 1024;
+// A saved game is under 300 bytes; a load reads no further than this into any file.
+constexpr std::size_t LoadBound = std::size_t{64} * 1024;
 // The temporary file of a save is its name, this mark and six letters or digits: a mark no
 // player writes, so that clearing leftovers never takes a copy such as "game.sav.backup".
 constexpr QLatin1StringView TemporaryMark(".saving-");
@@ -77,36 +84,78 @@ private:
     int fd_ = -1;
 };
 
-// Neither a FIFO nor a device may hang the game: the file is opened without waiting and
-// anything but a regular file is refused. A link is followed only where the caller allows.
+// Neither a FIFO nor a device may hang the game: anything but a regular file is refused. A
+// link is followed only where the caller allows.
 QString openRegular(const QString &path, int flags, bool followLinks, bool creating,
                     Descriptor &file, struct stat *info = nullptr) {
-    errno = 0;
-    const int fd =
-        ::open(QFile::encodeName(path).constData(),
-               flags | O_NONBLOCK | O_NOCTTY | O_CLOEXEC | (followLinks ? 0 : O_NOFOLLOW), 0666);
-    if (fd < 0) {
-        // A refused link, or a FIFO that nobody reads.
-        if ((errno == ELOOP && !followLinks) || errno == ENXIO)
-            return text(FileAccessDenied);
-        return fromErrno(errno, creating);
-    }
-    file.reset(fd);
-    struct stat status {};
-    if (::fstat(fd, &status) != 0)
-        return fromErrno(errno, creating);
-    if (!S_ISREG(status.st_mode))
+    const OpenedFile opened = openRegularFile(QFile::encodeName(path), flags, followLinks);
+    if (opened.otherKind)
         return text(FileAccessDenied);
+    if (opened.error != 0)
+        return fromErrno(opened.error, creating);
+    file.reset(opened.fd);
     if (info != nullptr)
-        *info = status;
+        *info = opened.status;
     return {};
 }
 
+// Every game in the folder stages through the same file, so a save or a load holds it from
+// the first write to the last read; a second game waits its turn. A game hung while holding
+// it is not waited for without end, and a killed game's lock goes with its process.
+class StagingLock {
+public:
+    bool held() const { return lock_.isOpen(); }
+
+    // Locks the file behind the descriptor; a descriptor of its own keeps the lock when the
+    // caller closes the one it writes through.
+    QString hold(int fd) {
+        errno = 0;
+        lock_.reset(::fcntl(fd, F_DUPFD_CLOEXEC, 0));
+        if (!lock_.isOpen())
+            return fromErrno(errno, false);
+        const auto deadline = std::chrono::steady_clock::now() + LockPatience;
+        while (::flock(lock_.get(), LOCK_EX | LOCK_NB) != 0) {
+            if ((errno != EWOULDBLOCK && errno != EINTR) ||
+                std::chrono::steady_clock::now() > deadline) {
+                const int error = errno;
+                lock_.close();
+                return fromErrno(error, false);
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+        return {};
+    }
+
+    // Before a load reads the staging file, which it may not have to write first.
+    void holdExisting(const QString &path) {
+        Descriptor file;
+        if (openRegular(path, O_RDONLY, false, false, file).isEmpty())
+            hold(file.get());
+    }
+
+private:
+    static constexpr std::chrono::seconds LockPatience{5};
+    Descriptor lock_;
+};
+
 // The staging file is the game's own: never a link, never anything but a regular file.
-QString createStaging(const QString &path, Descriptor &file) {
+QString createStaging(const QString &path, Descriptor &file, StagingLock &lock) {
+    // The player's own folder may be gone, or may not have been made at start: made now, it
+    // fails with the real cause, a full disk as such.
+    const QString folder = QFileInfo(path).path();
+    struct stat status {};
+    errno = 0;
+    if (::stat(QFile::encodeName(folder).constData(), &status) != 0 && errno == ENOENT) {
+        if (const int error = makeFolder(folder); error != 0)
+            return fromErrno(error, true);
+    }
     if (QString problem = openRegular(path, O_WRONLY | O_CREAT, false, true, file);
         !problem.isEmpty())
         return problem;
+    if (!lock.held()) {
+        if (QString problem = lock.hold(file.get()); !problem.isEmpty())
+            return problem;
+    }
     if (::ftruncate(file.get(), 0) != 0)
         return fromErrno(errno, false);
     return {};
@@ -126,21 +175,22 @@ QString write(const Descriptor &file, std::string_view bytes) {
     return {};
 }
 
-// Reads the next piece into the buffer; 0 at the end, -1 with errno set on failure.
-ssize_t readPiece(const Descriptor &file, std::string &buffer) {
-    buffer.resize(Chunk);
+// Reads the next piece, at most `most` bytes, into the buffer; 0 at the end, -1 with errno
+// set on failure.
+ssize_t readPiece(const Descriptor &file, std::string &buffer, std::size_t most = Chunk) {
+    buffer.resize(std::min(most, Chunk));
     ssize_t n = 0;
     do {
         errno = 0;
-        n = ::read(file.get(), buffer.data(), Chunk);
+        n = buffer.empty() ? 0 : ::read(file.get(), buffer.data(), buffer.size());
     } while (n < 0 && errno == EINTR);
     buffer.resize(n > 0 ? static_cast<std::size_t>(n) : 0);
     return n;
 }
 
-QString writeStaging(const QString &path, const std::string &plain) {
+QString writeStaging(const QString &path, const std::string &plain, StagingLock &lock) {
     Descriptor file;
-    QString problem = createStaging(path, file);
+    QString problem = createStaging(path, file, lock);
     if (problem.isEmpty())
         problem = write(file, plain);
     return problem.isEmpty() ? file.close() : problem;
@@ -274,20 +324,23 @@ QString replaceTarget(const Target &target, const std::string &bytes, Descriptor
 }
 
 // Decodes the chosen file into the staging file. The staging file is created only once the
-// first line has given the shift, so a file that fails there leaves it untouched.
-QString decodeIntoStaging(Descriptor &chosen, const QString &stagingFile) {
+// first line has given the shift, so a file that fails there leaves it untouched. Only the
+// head of a huge file is read: the values lie in its first few hundred bytes.
+QString decodeIntoStaging(Descriptor &chosen, const QString &stagingFile, StagingLock &lock) {
     SavedGameDecoder decoder;
     Descriptor staging;
     std::string piece;
     std::string plain;
+    std::size_t left = LoadBound;
     for (;;) {
-        const ssize_t n = readPiece(chosen, piece);
+        const ssize_t n = readPiece(chosen, piece, left);
         if (n < 0)
             return fromErrno(errno, false);
+        left -= static_cast<std::size_t>(n);
         if (!(n == 0 ? decoder.finish(plain) : decoder.feed(piece, plain)))
             return text(InvalidNumericInput);
         if (decoder.shiftKnown() && !staging.isOpen()) {
-            if (QString problem = createStaging(stagingFile, staging); !problem.isEmpty())
+            if (QString problem = createStaging(stagingFile, staging, lock); !problem.isEmpty())
                 return problem;
         }
         if (!plain.empty()) {
@@ -345,8 +398,10 @@ QString savePath(const QString &folder, const QString &name) {
     QString relative = name;
     relative.replace(QLatin1Char('\\'), QLatin1Char('/'));
     // A pasted line end or tab would make a name that no listing shows as typed.
-    const bool control = std::any_of(relative.begin(), relative.end(),
-                                     [](QChar c) { return c.category() == QChar::Other_Control; });
+    const bool control = std::any_of(relative.begin(), relative.end(), [](QChar c) {
+        return c.category() == QChar::Other_Control || c.category() == QChar::Separator_Line ||
+               c.category() == QChar::Separator_Paragraph;
+    });
     if (QDir::isAbsolutePath(relative) || control)
         return {};
     const auto parts = QStringView(relative).split(u'/');
@@ -360,7 +415,8 @@ QString savePath(const QString &folder, const QString &name) {
 QString saveGameFile(const QString &folder, const QString &name, const SavedValues &values,
                      const std::function<int()> &drawShift) {
     const QString staging = stagingPath(folder);
-    if (QString problem = writeStaging(staging, stagingText(values)); !problem.isEmpty())
+    StagingLock lock;
+    if (QString problem = writeStaging(staging, stagingText(values), lock); !problem.isEmpty())
         return problem;
 
     const QString path = savePath(folder, name);
@@ -382,7 +438,7 @@ QString saveGameFile(const QString &folder, const QString &name, const SavedValu
         ::unlink(temporary.constData()); // gone already when the rename was done
         return problem;
     }
-    return writeStaging(staging, {});
+    return writeStaging(staging, {}, lock);
 }
 
 LoadResult loadGameFile(const QString &folder, const QString &chosen) {
@@ -397,11 +453,13 @@ LoadResult loadGameFile(const QString &folder, const QString &chosen) {
     if (::lstat(QFile::encodeName(staging).constData(), &own) == 0 && own.st_dev == info.st_dev &&
         own.st_ino == info.st_ino)
         return {text(FileAccessDenied)};
-    if (QString problem = decodeIntoStaging(file, staging); !problem.isEmpty())
+    StagingLock lock;
+    lock.holdExisting(staging);
+    if (QString problem = decodeIntoStaging(file, staging, lock); !problem.isEmpty())
         return {problem};
     LoadResult result;
     result.problem = readStagedValues(staging, result.values);
     if (result.problem.isEmpty())
-        result.problem = writeStaging(staging, {});
+        result.problem = writeStaging(staging, {}, lock);
     return result;
 }

@@ -1,10 +1,14 @@
 #include "platform/game_folder.h"
 
+#include "platform/file_access.h"
+
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <array>
 #include <cerrno>
 #include <climits>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -51,13 +55,26 @@ QString userGameFolder() {
     return dataHome + QStringLiteral("/skitalia");
 }
 
-QString chooseProgramFolder(const QString &installFolder, bool installWritable,
-                            const QString &userFolder) {
-    if (installWritable || !QDir().mkpath(userFolder))
-        return installFolder;
+bool insideSystemPrefix(const QString &installFolder) {
+    const QString real = QFileInfo(installFolder).canonicalFilePath();
+    return (real.isEmpty() ? installFolder : real).startsWith(QStringLiteral("/usr/"));
+}
+
+GameFolders chooseGameFolders(const QString &installFolder, bool installHoldsGames,
+                              const QString &userFolder) {
+    if (installHoldsGames)
+        return {installFolder, installFolder, {}};
+    const auto unmade = [&](int error) {
+        return GameFolders{installFolder, userFolder,
+                           QStringLiteral("Не удалось создать папку для игр «%1»: %2. Игра "
+                                          "идёт, но сохранить её не получится.")
+                               .arg(userFolder, QString::fromLocal8Bit(std::strerror(error)))};
+    };
+    if (const int error = makeFolder(userFolder); error != 0)
+        return unmade(error);
     for (const QString &name : gameFileNames()) {
         if (!linkGameFile(installFolder, userFolder, name))
-            return installFolder;
+            return unmade(errno);
     }
-    return userFolder;
+    return {userFolder, userFolder, {}};
 }

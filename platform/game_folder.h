@@ -13,9 +13,20 @@ bool folderWritable(const QString &folder);
 // The player's own game folder: $XDG_DATA_HOME/skitalia, by default ~/.local/share/skitalia.
 QString userGameFolder();
 
-// The program folder for a game installed in installFolder. A writable install folder is
-// it; otherwise the player's own folder, created when missing and given a link to each of
-// the game's files there, so that games are saved without writing the installed files.
-// When that folder cannot be made, the install folder stays, and saving reports why.
-QString chooseProgramFolder(const QString &installFolder, bool installWritable,
-                            const QString &userFolder);
+// A game installed under the system's prefix (the package, a /usr or /usr/local install) is
+// shared by every user, root too: none of them may save into it.
+bool insideSystemPrefix(const QString &installFolder);
+
+struct GameFolders {
+    QString program; // the game's files are loaded from here
+    QString saves;   // games are saved and loaded here, through its staging file
+    QString problem; // for the player: why his own folder could not be made; empty when it was
+};
+
+// The folders for a game installed in installFolder. An install folder that may hold the
+// games (writable, not the system's) is both; otherwise the player's own folder, created when
+// missing and given a link to each of the game's files there, so that games are saved
+// without writing the installed files. When that folder cannot be made, the files are
+// loaded from the install folder, and saving into the player's folder tells the real cause.
+GameFolders chooseGameFolders(const QString &installFolder, bool installHoldsGames,
+                              const QString &userFolder);

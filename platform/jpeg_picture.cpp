@@ -1,6 +1,7 @@
 #include "platform/jpeg_picture.h"
 
-#include <QFile>
+#include "platform/file_access.h"
+
 #include <memory>
 #include <turbojpeg.h>
 
@@ -13,6 +14,7 @@ using Handle = std::unique_ptr<void, HandleDeleter>;
 
 // Far beyond any picture of the game; a header claiming more is damaged.
 constexpr qint64 MaxPixels = qint64{4096} * 4096;
+constexpr qint64 MaxFileBytes = qint64{32} << 20;
 
 void report(QString *problem, const QString &text) {
     if (problem)
@@ -60,13 +62,7 @@ QImage decodeJpeg(const QByteArray &data, QString *problem) {
 }
 
 QByteArray readJpegFile(const QString &path, QString *problem) {
-    report(problem, QString());
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        report(problem, file.errorString());
-        return {};
-    }
-    return file.readAll();
+    return readRegularFile(path, MaxFileBytes, problem);
 }
 
 QImage loadJpeg(const QString &path, QString *problem) {

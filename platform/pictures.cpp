@@ -1,16 +1,33 @@
 #include "platform/pictures.h"
 
+#include "platform/file_access.h"
 #include "platform/first_frame.h"
 #include "platform/picture_button.h"
 
+#include <QBuffer>
 #include <QGuiApplication>
 #include <QImageReader>
 #include <QLabel>
 #include <QResource>
 #include <QtEndian>
 
+namespace {
+
+// Far beyond any picture a player would put in the game folder.
+constexpr qint64 MaxPictureFileBytes = qint64{32} << 20;
+
+} // namespace
+
 QImage readPicture(const QString &path, const char *format) {
     QImageReader reader(path, format);
+    reader.setAutoDetectImageFormat(false);
+    return reader.read();
+}
+
+QImage readPictureFile(const QString &path, const char *format) {
+    QByteArray data = readRegularFile(path, MaxPictureFileBytes, nullptr);
+    QBuffer buffer(&data);
+    QImageReader reader(&buffer, format);
     reader.setAutoDetectImageFormat(false);
     return reader.read();
 }

@@ -10,6 +10,9 @@ class PictureButton;
 // Reads a picture whose format is known. Letting Qt guess would load every image plugin it
 // has (SVG among them) on the first read, which start-up cannot afford.
 QImage readPicture(const QString &path, const char *format);
+// The same for a picture in the game folder, which the player may have replaced by anything:
+// only a regular file is read, never waited on; anything else gives a null image.
+QImage readPictureFile(const QString &path, const char *format);
 
 // One of the pictures compiled into the game, ":/pictures/<name>.png", drawn for the highest
 // pixel density among the screens: above 1 from the drawing at twice the size, "<name>@2x.png".

@@ -1,6 +1,5 @@
 #include "platform/qt_services.h"
 
-#include "platform/game_folder.h"
 #include "platform/sound_slot.h"
 
 #include <QApplication>
@@ -8,6 +7,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <utility>
 
 namespace {
 
@@ -30,7 +30,13 @@ QString title() {
 QtServices::QtServices()
     : random_(clockSeed()) {
     const QString install = QCoreApplication::applicationDirPath();
-    programFolder_ = chooseProgramFolder(install, folderWritable(install), userGameFolder());
+    folders_ = chooseGameFolders(install, folderWritable(install) && !insideSystemPrefix(install),
+                                 userGameFolder());
+}
+
+void QtServices::tellFolderProblem() {
+    if (!folders_.problem.isEmpty())
+        errorBox(std::exchange(folders_.problem, QString()));
 }
 
 void QtServices::messageBox(const QString &text, const QString &caption) {
@@ -58,7 +64,11 @@ void QtServices::reseedRandom() {
 }
 
 QString QtServices::programFolder() {
-    return programFolder_;
+    return folders_.program;
+}
+
+QString QtServices::saveFolder() {
+    return folders_.saves;
 }
 
 std::uint32_t QtServices::tickCount() {

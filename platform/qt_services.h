@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/game_folder.h"
 #include "platform/services.h"
 
 #include <random>
@@ -17,12 +18,15 @@ public:
     int randomBelow(int n) override;
     void reseedRandom() override;
     QString programFolder() override;
+    QString saveFolder() override;
+    // Tells the player, once, why his own game folder could not be made.
+    void tellFolderProblem();
     std::uint32_t tickCount() override;
     void processEvents() override;
     void endProgram() override;
 
 private:
     std::mt19937 random_;
-    // Chosen once, so that every rule sees the same folder for the whole game.
-    QString programFolder_;
+    // Chosen once, so that every rule sees the same folders for the whole game.
+    GameFolders folders_;
 };

@@ -26,6 +26,9 @@ public:
     // The folder the game's files are loaded from and games saved to, without a trailing
     // separator: the executable's, or the player's own when that cannot be written.
     virtual QString programFolder() = 0;
+    // Where games are saved and loaded: the program folder, unless the player's own folder,
+    // meant for the games, could not be made.
+    virtual QString saveFolder() { return programFolder(); }
     // Milliseconds from an arbitrary start; wraps around at 2^32.
     virtual std::uint32_t tickCount() = 0;
     // Lets pending window events run (timer ticks and clicks included).

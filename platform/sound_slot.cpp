@@ -1,13 +1,16 @@
 #include "platform/sound_slot.h"
 
+#include "platform/file_access.h"
 #include "platform/services.h"
 #include "platform/sound_output.h"
 
-#include <QFile>
 #include <QFileInfo>
 #include <QtEndian>
 
 namespace {
+
+// Six minutes of CD sound; the whole file is held in memory while the game runs.
+constexpr qint64 MaxWavBytes = qint64{64} << 20;
 
 quint32 le32(const QByteArray &data, qsizetype at) {
     return qFromLittleEndian<quint32>(data.constData() + at);
@@ -19,12 +22,10 @@ quint16 le16(const QByteArray &data, qsizetype at) {
 
 // Reads a PCM WAV file into its format and samples; returns why it cannot, or an empty text.
 QString readWav(const QString &path, PcmSound &sound) {
-    QFile file(path);
-    if (!file.exists())
-        return QStringLiteral("файл не найден");
-    if (!file.open(QIODevice::ReadOnly))
-        return QStringLiteral("файл не открывается (%1)").arg(file.errorString());
-    const QByteArray data = file.readAll();
+    QString problem;
+    const QByteArray data = readRegularFile(path, MaxWavBytes, &problem);
+    if (!problem.isEmpty())
+        return problem;
     if (data.size() < 12 || !data.startsWith("RIFF") || data.mid(8, 4) != "WAVE")
         return QStringLiteral("это не WAV-файл");
 

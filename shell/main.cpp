@@ -2,6 +2,7 @@
 #include "shell/startup.h"
 
 #include <QApplication>
+#include <QTimer>
 #include <cstdio>
 #include <cstdlib>
 
@@ -42,5 +43,7 @@ int main(int argc, char *argv[]) {
     installServices(&services);
     if (!startGame())
         return EXIT_FAILURE;
+    // Once the game runs: over the title, not in its place.
+    QTimer::singleShot(0, &app, [&services] { services.tellFolderProblem(); });
     return QApplication::exec();
 }

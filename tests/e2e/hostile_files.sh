@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Files that are not what they seem, in the real game: a FIFO chosen in the open-file dialog,
-# a FIFO or a link as prox.dat, a saved game's name that links outside the game folder. The
+# Files that are not what they seem, in the real game: FIFOs as the street picture and a reel's
+# symbol, a FIFO chosen in the open-file dialog, a FIFO or a link as prox.dat, a saved game's
+# name that links outside the game folder, a huge file chosen to load. The
 # game must not hang, must show the box that a plain mistake of the same kind shows, and must
 # leave everything outside its folder as it was. Runs in a copy of the game folder.
 source "$(dirname "$0")/lib.sh"
@@ -16,7 +17,17 @@ fingerprint() {
 }
 outside_before=$(fingerprint)
 
+rm "$FOLDER/trades.jpg" "$FOLDER/fr1.bmp"
+mkfifo "$FOLDER/trades.jpg" "$FOLDER/fr1.bmp"
 start_game "$COPY"
+
+# 0. The street and the first symbol show nothing; a spin, which reads the symbols at every
+# tick, still ends.
+#          documents goods (bottles..meat)  money bag health feces fatigue satiety
+write_save "$FOLDER/rich.sav" 0 0 0 0 0 0 0 0 0 0 0 500 2 100 0 0 100
+load_save rich.sav
+spin_once # a game waiting on fr1.bmp never stops the reels
+back_to_main "$slot" 160 267 "the slot machine"
 
 # Waits for the game's error box, keeps its picture as NAME and closes it. A game that hangs
 # shows no box.
@@ -76,6 +87,16 @@ try_save linked
 expect_box link-target
 same_box link-target invalid
 [[ -L "$FOLDER/linked.sav" ]] || fail "the link was replaced"
+
+# 5. A saved game followed by 4 GiB (a hole, taking no disk): read no further than its head,
+# at once, and prox.dat left empty.
+cp "$OUTSIDE/kept.sav" "$FOLDER/huge.sav"
+truncate -s 4G "$FOLDER/huge.sav"
+printf 'x' >"$FOLDER/prox.dat" # only a load that succeeds leaves it empty
+staging_empty() { [[ -f "$FOLDER/prox.dat" && ! -s "$FOLDER/prox.dat" ]]; }
+try_load huge.sav
+wait_until 2 staging_empty || fail "no load of the 4 GiB file's head within 2 s"
+rm "$FOLDER/huge.sav"
 
 [[ "$(fingerprint)" == "$outside_before" ]] || fail "a file outside the game folder changed"
 

@@ -583,6 +583,19 @@ beg_an_hour() {
     window_shown "Милостыня" && fail "the begging screen stayed open"
 }
 
+# Opens the slot machine from the main window and spins once, waiting until the reels have
+# stopped; sets $slot. Needs $main and $menu, and 2 roubles.
+spin_once() {
+    local before
+    click_in "$main" 313 $((menu + 51)) # the "Развлечения" tab
+    click_in "$main" 98 $((menu + 219)) # "Пойти играть"
+    slot=$(wait_window 'Игровой автомат "Крутифрукт"' "320x290") || fail "no slot machine"
+    before=$(picture_of "$slot")
+    click_in "$slot" 160 131 # "Запуск"
+    wait_changed "$slot" "$before" "«Запуск»"
+    wait_still "$slot" 0.25 || fail "the reels never stopped"
+}
+
 # Clicks "НАЗАД" at a point of the window until the main window is back. A begging run shows
 # it only once it is over; before, a click there lands on the bare screen.
 back_to_main() {

@@ -27,8 +27,8 @@ screenshot "$main" e2e-main-after
 click_in "$main" 516 $((menu + 12)) # the close button
 expect_exit 0 10
 
-# Each of the six sounds missing, cut short or not PCM, in a copy of the game folder: an
-# error box naming the file, no game screen, and the game ends when the box is closed.
+# Each of the six sounds missing, cut short, not PCM or a FIFO, in a copy of the game folder:
+# an error box naming the file, no game screen, and the game ends when the box is closed.
 # Qt may still be replacing the box's window when it is first seen: Return goes to whichever
 # box is there, until the game ends.
 close_box() {
@@ -45,13 +45,14 @@ copy=$(mktemp -d)
 REMOVE_AT_EXIT+=("$copy")
 cp -r "$(dirname "$GAME")"/. "$copy"
 for name in 2.wav 3.wav 6.wav 7.wav 4.wav 5.wav; do
-    for damage in missing "cut short" "not PCM"; do
+    for damage in missing "cut short" "not PCM" FIFO; do
         case $damage in
         missing) rm "$copy/$name" ;;
         "cut short") truncate -s 60 "$copy/$name" ;;
         "not PCM") # the format tag says IEEE float instead of integer PCM
             python3 -c 'import sys; p = sys.argv[1]; d = bytearray(open(p, "rb").read())
 d[d.index(b"fmt ") + 8] = 3; open(p, "wb").write(d)' "$copy/$name" ;;
+        FIFO) rm "$copy/$name" && mkfifo "$copy/$name" ;; # opened as a file, it never answers
         esac
         "$copy/$(basename "$GAME")" 2>"$copy/stderr" &
         GAME_PID=$!
@@ -62,7 +63,7 @@ d[d.index(b"fmt ") + 8] = 3; open(p, "wb").write(d)' "$copy/$name" ;;
         [[ "$name $damage" == "6.wav missing" ]] && screenshot "$box" missing-sound
         close_box
         expect_exit 1 15
-        cp "$(dirname "$GAME")/$name" "$copy/$name"
+        rm "$copy/$name" && cp "$(dirname "$GAME")/$name" "$copy/$name"
     done
 done
 echo "e2e title: passed"

@@ -22,6 +22,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QTreeView>
+#include <array>
 #include <csignal>
 #include <cstdio>
 #include <fcntl.h>
@@ -44,6 +45,7 @@ const char *const KilledSaveFolder = "SKITALIA_KILLED_SAVE_FOLDER";
 const char *const ChildFolder = "SKITALIA_CHILD_FOLDER";
 const char *const ChildOperation = "SKITALIA_CHILD_OPERATION";
 const char *const ChildAsNobody = "SKITALIA_CHILD_AS_NOBODY";
+const char *const ChildGameNumber = "SKITALIA_CHILD_GAME_NUMBER";
 
 Values fields() {
     const SavedValues values = savedValues(Character);
@@ -136,6 +138,47 @@ int runOperation(const QString &folder, const QString &operation) {
     return 0;
 }
 
+// The values game 1 or 2 saves in a round: each field tells the game, the round and itself.
+SavedValues roundValues(int game, int round) {
+    SavedValues values{};
+    for (std::size_t i = 0; i < values.size(); ++i)
+        values[i] = game * 1000000 + round * 100 + static_cast<int>(i);
+    return values;
+}
+
+bool someRoundOf(const SavedValues &values) {
+    const int game = values[0] / 1000000;
+    return (game == 1 || game == 2) && values == roundValues(game, values[0] % 1000000 / 100);
+}
+
+// Run in two child processes at once: two games in one folder, each saving and loading its
+// own game and one they share, as fast as they can. Prints the first fault, or "ok".
+int playBesideAnother(const QString &folder, int game) {
+    constexpr int Rounds = 200;
+    const QString own = QStringLiteral("game%1").arg(game);
+    for (int round = 0; round < Rounds; ++round) {
+        const SavedValues values = roundValues(game, round);
+        const auto shift = [round] { return 1 + round % 15; };
+        QString fault = saveGameFile(folder, own, values, shift);
+        if (fault.isEmpty())
+            fault = saveGameFile(folder, QStringLiteral("shared"), values, shift);
+        const LoadResult mine = loadGameFile(folder, folder + u'/' + own + QStringLiteral(".sav"));
+        const LoadResult shared = loadGameFile(folder, folder + QStringLiteral("/shared.sav"));
+        if (fault.isEmpty())
+            fault = mine.problem.isEmpty() ? shared.problem : mine.problem;
+        if (fault.isEmpty() && mine.values != values)
+            fault = QStringLiteral("its own game came back as %1").arg(mine.values[0]);
+        if (fault.isEmpty() && !someRoundOf(shared.values))
+            fault = QStringLiteral("the shared game came back as %1").arg(shared.values[0]);
+        if (!fault.isEmpty()) {
+            std::fputs(qPrintable(QStringLiteral("round %1: %2").arg(round).arg(fault)), stdout);
+            return 0;
+        }
+    }
+    std::fputs("ok", stdout);
+    return 0;
+}
+
 QString inChild(const QString &folder, const QString &operation, bool asNobody = false) {
     QProcess child;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -169,6 +212,8 @@ QStringList fingerprint(const QString &folder) {
         QString entry = it.fileName() + QStringLiteral(" %1").arg(status.st_mode, 0, 8);
         if (S_ISLNK(status.st_mode))
             entry += QStringLiteral(" -> ") + QFileInfo(path).symLinkTarget();
+        else if (status.st_size > (1 << 20))
+            entry += QStringLiteral(" %1 bytes").arg(status.st_size);
         else if (S_ISREG(status.st_mode))
             entry += u' ' + QString::fromLatin1(readFile(path).toHex());
         entries << entry;
@@ -178,8 +223,9 @@ QStringList fingerprint(const QString &folder) {
 }
 
 // Makes one entry that the attacks below need: "fifo NAME", "folder NAME", "device NAME"
-// (a node like /dev/null's), "link NAME TARGET" or "growing NAME" (a saved game whose
-// decoded text is longer than itself, so reading it into itself never ends).
+// (a node like /dev/null's), "link NAME TARGET", "growing NAME" (a saved game whose decoded
+// text is longer than itself, so reading it into itself never ends) or "huge NAME" (a saved
+// game 4 GiB long).
 void arrange(const QString &step, const QString &program, const QString &outside) {
     const QStringList words = QString(step)
                                   .replace(QStringLiteral("<program>"), program)
@@ -196,7 +242,10 @@ void arrange(const QString &step, const QString &program, const QString &outside
         QCOMPARE(::symlink(QFile::encodeName(words[2]).constData(), path.constData()), 0);
     else if (words[0] == QStringLiteral("growing"))
         writeFile(QFile::decodeName(path), "0\n" + QByteArray("1\n").repeated(17));
-    else
+    else if (words[0] == QStringLiteral("huge")) { // a saved game, then a hole of 4 GiB
+        writeFile(QFile::decodeName(path), "0\r\n" + QByteArray("1\r\n").repeated(17));
+        QCOMPARE(::truncate(path.constData(), qint64{4} << 30), 0);
+    } else
         QFAIL(qPrintable(step));
 }
 
@@ -223,6 +272,7 @@ private Q_SLOTS:
     void hostileFiles();
     void fileErrors_data();
     void fileErrors();
+    void twoGamesInOneFolder();
     void openDialogAndFailedLoads();
     void loadedStateShowsAtTheNextTick();
 
@@ -486,6 +536,9 @@ void TestSavedGames::saveNames_data() {
         {"name of a folder", "folder", "File access denied."},
         {"pasted line end", "game\nx", "Invalid filename."},
         {"tab", "a\tb", "Invalid filename."},
+        {"line separator", "a\u2028b", "Invalid filename."},
+        {"paragraph separator", "a\u2029b", "Invalid filename."},
+        {"next line", "a\u0085b", "Invalid filename."},
         {"characters other systems refuse", "a:b*c?<>|\"", "a:b*c?<>|\".sav"},
     };
     for (const auto &row : rows)
@@ -650,6 +703,7 @@ void TestSavedGames::hostileFiles_data() {
         {"subfolder links outside", "link sub <outside>", "save sub/victim", "Invalid filename."},
         {"loading through a link to a regular file", "link other.sav <outside>/victim.sav",
          "load <program>/other.sav", "ok"},
+        {"a saved game 4 GiB long", "huge big.sav", "load <program>/big.sav", "ok"},
     };
     for (const auto &[name, steps, operation, message] : rows)
         QTest::newRow(name) << QString::fromUtf8(steps).split(u'|', Qt::SkipEmptyParts)
@@ -742,6 +796,25 @@ void TestSavedGames::fileErrors() {
     QCOMPARE(fingerprint(program), before);
 }
 
+// A double click on the launcher starts two games on one staging file: neither may spoil a
+// save of the other's, load the other's values or report a failed save as done.
+void TestSavedGames::twoGamesInOneFolder() {
+    std::array<QProcess, 2> games;
+    for (std::size_t i = 0; i < games.size(); ++i) {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QString::fromLatin1(ChildFolder), game.folder());
+        environment.insert(QString::fromLatin1(ChildGameNumber), QString::number(i + 1));
+        games[i].setProcessEnvironment(environment);
+        games[i].start(QCoreApplication::applicationFilePath(), {});
+    }
+    for (QProcess &other : games) {
+        QVERIFY(other.waitForFinished(120000));
+        QCOMPARE(other.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(other.readAllStandardOutput(), QByteArray("ok"));
+    }
+    QCOMPARE(readFile(game.file(QStringLiteral("prox.dat"))), QByteArray());
+}
+
 void TestSavedGames::openDialogAndFailedLoads() {
     newGameReset(Character);
     save(QString(), 1);
@@ -812,6 +885,9 @@ int main(int argc, char *argv[]) {
     if (qEnvironmentVariableIsSet(ChildOperation))
         return runOperation(qEnvironmentVariable(ChildFolder),
                             qEnvironmentVariable(ChildOperation));
+    if (qEnvironmentVariableIsSet(ChildGameNumber))
+        return playBesideAnother(qEnvironmentVariable(ChildFolder),
+                                 qEnvironmentVariableIntValue(ChildGameNumber));
     if (qEnvironmentVariableIsSet(KilledSaveFolder))
         return saveKilledHalfWay(qEnvironmentVariable(KilledSaveFolder));
     QApplication app(argc, argv);

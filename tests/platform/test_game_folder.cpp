@@ -56,6 +56,10 @@ private Q_SLOTS:
     void theUserFolderFollowsXdgDataHome_data();
     void theUserFolderFollowsXdgDataHome();
     void theRealGameKeepsAWritableExecutableFolder();
+    void systemPrefixes_data();
+    void systemPrefixes();
+    void anUnmadeUserFolderStillPlaysAndSavingTellsWhy_data();
+    void anUnmadeUserFolderStillPlaysAndSavingTellsWhy();
     void aReadOnlyInstallPlaysAndSavesInTheUserFolder();
 };
 
@@ -82,9 +86,11 @@ void TestGameFolder::theInstallFolderIsKeptOnlyWhenItIsWritable() {
     const QString user = home.filePath(QStringLiteral("data/skitalia"));
     const auto installed = snapshot(install.path());
 
-    const QString chosen = chooseProgramFolder(install.path(), writable, user);
+    const GameFolders chosen = chooseGameFolders(install.path(), writable, user);
 
-    QCOMPARE(chosen, writable ? install.path() : user);
+    QCOMPARE(chosen.program, writable ? install.path() : user);
+    QCOMPARE(chosen.saves, chosen.program);
+    QCOMPARE(chosen.problem, QString());
     QCOMPARE(QFileInfo::exists(user), !writable);
     if (writable)
         return;
@@ -95,9 +101,9 @@ void TestGameFolder::theInstallFolderIsKeptOnlyWhenItIsWritable() {
     }
     CharacterState state;
     state.Money = 1234;
-    QCOMPARE(saveGameFile(chosen, QStringLiteral("game"), savedValues(state), [] { return 3; }),
+    QCOMPARE(saveGameFile(user, QStringLiteral("game"), savedValues(state), [] { return 3; }),
              QString());
-    const LoadResult loaded = loadGameFile(chosen, user + QStringLiteral("/game.sav"));
+    const LoadResult loaded = loadGameFile(user, user + QStringLiteral("/game.sav"));
     QCOMPARE(loaded.problem, QString());
     QCOMPARE(loaded.values, savedValues(state));
     QVERIFY(QFileInfo(user + QStringLiteral("/game.sav")).isFile());
@@ -113,7 +119,7 @@ void TestGameFolder::oldLinksAreRenewedAndThePlayersFilesKept() {
     QVERIFY(own.open(QIODevice::WriteOnly) && own.write("mine") == 4);
     own.close();
 
-    QCOMPARE(chooseProgramFolder(install.path(), false, user.path()), user.path());
+    QCOMPARE(chooseGameFolders(install.path(), false, user.path()).program, user.path());
 
     QCOMPARE(QFileInfo(user.filePath(QStringLiteral("2.wav"))).symLinkTarget(),
              install.filePath(QStringLiteral("2.wav")));
@@ -148,6 +154,76 @@ void TestGameFolder::theRealGameKeepsAWritableExecutableFolder() {
     QCOMPARE(QtServices().programFolder(), QCoreApplication::applicationDirPath());
 }
 
+void TestGameFolder::systemPrefixes_data() {
+    QTest::addColumn<QString>("folder");
+    QTest::addColumn<bool>("system");
+    QTest::newRow("the package") << QStringLiteral("/usr/lib/games/skitalia") << true;
+    QTest::newRow("a /usr/local install") << QStringLiteral("/usr/local/lib/skitalia") << true;
+    QTest::newRow("the player's own prefix")
+        << QDir::homePath() + QStringLiteral("/.local/lib/skitalia") << false;
+    QTest::newRow("a name starting alike") << QStringLiteral("/usrgames/skitalia") << false;
+    QTest::newRow("a build") << builtGameFolder() << false;
+}
+
+void TestGameFolder::systemPrefixes() {
+    QFETCH(QString, folder);
+    QFETCH(bool, system);
+    QCOMPARE(insideSystemPrefix(folder), system);
+}
+
+void TestGameFolder::anUnmadeUserFolderStillPlaysAndSavingTellsWhy_data() {
+    QTest::addColumn<QString>("obstacle");
+    QTest::addColumn<QString>("reason");
+    QTest::addColumn<QString>("saving");
+    QTest::newRow("the data home a file") << "file"
+                                          << "Not a directory"
+                                          << "Invalid filename.";
+    QTest::newRow("no inodes left") << "no inodes"
+                                    << "No space left on device"
+                                    << "Disk full.";
+}
+
+// The install folder stands for a system one: whatever happens, nothing is written into it.
+void TestGameFolder::anUnmadeUserFolderStillPlaysAndSavingTellsWhy() {
+    QFETCH(QString, obstacle);
+    QFETCH(QString, reason);
+    QFETCH(QString, saving);
+    QTemporaryDir install;
+    QTemporaryDir home;
+    copyGameFiles(install.path());
+    const auto installed = snapshot(install.path());
+    const QString dataHome = home.filePath(QStringLiteral("data"));
+    bool mounted = false;
+    auto unmount = qScopeGuard([&] {
+        if (mounted)
+            run(QStringLiteral("umount"), {dataHome});
+    });
+    if (obstacle == QStringLiteral("file")) {
+        QFile file(dataHome);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+    } else {
+        QVERIFY(QDir().mkpath(dataHome));
+        if (!run(QStringLiteral("mount"),
+                 {QStringLiteral("-t"), QStringLiteral("tmpfs"), QStringLiteral("-o"),
+                  QStringLiteral("nr_inodes=1"), QStringLiteral("tmpfs"), dataHome}))
+            QSKIP("no tmpfs can be mounted here (needs root), so no disk can be made full");
+        mounted = true;
+    }
+    const QString user = dataHome + QStringLiteral("/skitalia");
+
+    const GameFolders chosen = chooseGameFolders(install.path(), false, user);
+
+    QCOMPARE(chosen.program, install.path());
+    QCOMPARE(chosen.saves, user);
+    QVERIFY2(chosen.problem.contains(user) && chosen.problem.contains(reason),
+             qPrintable(chosen.problem));
+    CharacterState state;
+    QCOMPARE(
+        saveGameFile(chosen.saves, QStringLiteral("game"), savedValues(state), [] { return 3; }),
+        saving);
+    QCOMPARE(snapshot(install.path()), installed);
+}
+
 // A real read-only folder: a read-only bind mount, which refuses even root.
 void TestGameFolder::aReadOnlyInstallPlaysAndSavesInTheUserFolder() {
     QTemporaryDir source;
@@ -167,7 +243,7 @@ void TestGameFolder::aReadOnlyInstallPlaysAndSavesInTheUserFolder() {
     GameFixture game;
     game.start(false);
     game.services.folder =
-        chooseProgramFolder(install.path(), folderWritable(install.path()), user);
+        chooseGameFolders(install.path(), folderWritable(install.path()), user).program;
     QCOMPARE(game.services.folder, user);
     createGameScreens(); // every sound and picture loads through the links
     Character.Money = 777;
