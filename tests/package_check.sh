@@ -98,6 +98,26 @@ click_in "$main" 516 $((menu + 12))
 expect_exit 0 10
 [[ -z "$(find "$game" -name '*.sav')" ]] || fail "saves landed in the installed game folder"
 
+# A player whose data home is a file: told once why, over the title, and the game plays on;
+# a save names the cause instead of the installed folder's refusal.
+touch "$scratch/data-home"
+sed -i "s|env -i |env -i XDG_DATA_HOME=$scratch/data-home |" "$scratch/play"
+"$scratch/play" &
+GAME_PID=$!
+box=$(wait_window "skitalia" "[0-9]*x[0-9]*") || fail "no box about the player's folder"
+screenshot "$box" package-folder-unmade
+press_keys --window "$box" Return
+wait_gone "skitalia"
+FOLDER=
+start_game true
+try_save game
+box=$(wait_window "skitalia" "[0-9]*x[0-9]*") || fail "no box for a save into a folder under a file"
+screenshot "$box" package-folder-unmade-save
+press_keys --window "$box" Return
+wait_gone "skitalia"
+click_in "$main" 516 $((menu + 12))
+expect_exit 0 10
+
 # Root may write the installed folder, and still plays in a folder of his own: a file left
 # under /usr would keep dpkg from removing the package's folder.
 if [[ -n "$installed" ]]; then
