@@ -4,13 +4,23 @@
 #include <cstdint>
 #include <optional>
 #include <pulse/context.h>
+#include <pulse/proplist.h>
 #include <pulse/stream.h>
 #include <pulse/thread-mainloop.h>
+#include <pulse/timeval.h>
 #include <vector>
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
+using std::chrono::milliseconds;
+
+// How long a lost or refused connection waits before the next try: a restarted server is back
+// within a few seconds, and a try costs next to nothing.
+constexpr milliseconds RetryAfter{2000};
+
+// The desktop entry's id, which is also the name of the installed icon.
+constexpr const char *AppId = "ru.skitalia.Skitalia";
 
 class OutputPlayer;
 
@@ -20,13 +30,18 @@ class OutputPlayer;
 struct Output {
     std::vector<OutputPlayer *> players;
     pa_threaded_mainloop *loop = nullptr;
+    pa_mainloop_api *api = nullptr;
     pa_context *context = nullptr;
+    pa_time_event *retry = nullptr;
     bool asked = false;
 
     Output() = default;
     Output(const Output &) = delete;
     Output &operator=(const Output &) = delete;
     ~Output() { stop(); }
+    void connect();
+    void retryLater();
+    void dropContext();
     void stop();
 };
 
@@ -52,6 +67,33 @@ private:
 
 bool contextReady() {
     return output.context && pa_context_get_state(output.context) == PA_CONTEXT_READY;
+}
+
+// What mixers show for the game and its streams, and how a desktop's policy treats them.
+pa_proplist *gameProperties() {
+    pa_proplist *properties = pa_proplist_new();
+    pa_proplist_sets(properties, PA_PROP_APPLICATION_NAME, "Скиталия");
+    pa_proplist_sets(properties, PA_PROP_APPLICATION_ID, AppId);
+    pa_proplist_sets(properties, PA_PROP_APPLICATION_ICON_NAME, AppId);
+    pa_proplist_sets(properties, PA_PROP_MEDIA_ROLE, "game");
+    return properties;
+}
+
+// Arms a mainloop timer to fire after the given time, creating it when there is none yet.
+void armTimer(pa_time_event *&event, milliseconds after, pa_time_event_cb_t callback, void *data) {
+    timeval when{};
+    pa_gettimeofday(&when);
+    pa_timeval_add(&when, static_cast<pa_usec_t>(after.count()) * PA_USEC_PER_MSEC);
+    if (event)
+        output.api->time_restart(event, &when);
+    else
+        event = output.api->time_new(output.api, &when, callback, data);
+}
+
+void freeTimer(pa_time_event *&event) {
+    if (event && output.api)
+        output.api->time_free(event);
+    event = nullptr;
 }
 
 // Plays one sound through a stream of its own. The sound is followed by silence and the stream
@@ -98,7 +140,10 @@ public:
     }
 
     void openStream() {
-        stream_ = pa_stream_new(output.context, name_.constData(), &spec_, nullptr);
+        pa_proplist *properties = gameProperties();
+        stream_ = pa_stream_new_with_proplist(output.context, name_.constData(), &spec_, nullptr,
+                                              properties);
+        pa_proplist_free(properties);
         if (!stream_)
             return;
         pa_stream_set_state_callback(stream_, streamState, this);
@@ -125,7 +170,7 @@ private:
         if (state == PA_STREAM_READY && player->pending_)
             player->handOver();
         else if (state == PA_STREAM_FAILED || state == PA_STREAM_TERMINATED)
-            player->closeStream(); // the server is gone: silence from now on
+            player->closeStream(); // the connection went; a new one opens a new stream
     }
 
     void handOver() {
@@ -151,10 +196,53 @@ private:
 };
 
 void contextState(pa_context *context, void *) {
-    if (pa_context_get_state(context) == PA_CONTEXT_READY) {
+    switch (pa_context_get_state(context)) {
+    case PA_CONTEXT_READY:
         for (OutputPlayer *player : output.players)
             player->openStream();
+        break;
+    case PA_CONTEXT_FAILED:
+    case PA_CONTEXT_TERMINATED:
+        // The server went away, restarted or never answered: silence until a new connection.
+        for (OutputPlayer *player : output.players)
+            player->closeStream();
+        output.retryLater();
+        break;
+    default:
+        break;
     }
+}
+
+void retryTime(pa_mainloop_api *, pa_time_event *, const timeval *, void *) {
+    output.connect();
+}
+
+// No server is no reason to start one: the game plays on in silence.
+void Output::connect() {
+    dropContext();
+    pa_proplist *properties = gameProperties();
+    context = pa_context_new_with_proplist(api, nullptr, properties);
+    pa_proplist_free(properties);
+    if (!context) {
+        retryLater();
+        return;
+    }
+    pa_context_set_state_callback(context, contextState, nullptr);
+    if (pa_context_connect(context, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0)
+        retryLater();
+}
+
+void Output::retryLater() {
+    armTimer(retry, RetryAfter, retryTime, nullptr);
+}
+
+void Output::dropContext() {
+    if (!context)
+        return;
+    pa_context_set_state_callback(context, nullptr, nullptr);
+    pa_context_disconnect(context);
+    pa_context_unref(context);
+    context = nullptr;
 }
 
 // Stops the thread first: nothing runs beside the game's thread while the rest is freed.
@@ -164,13 +252,11 @@ void Output::stop() {
     pa_threaded_mainloop_stop(loop);
     for (OutputPlayer *player : players)
         player->closeStream();
-    if (context) {
-        pa_context_disconnect(context);
-        pa_context_unref(context);
-        context = nullptr;
-    }
+    freeTimer(retry);
+    dropContext();
     pa_threaded_mainloop_free(loop);
     loop = nullptr;
+    api = nullptr;
 }
 
 } // namespace
@@ -186,14 +272,8 @@ void startSoundOutput() {
     output.loop = pa_threaded_mainloop_new();
     if (!output.loop)
         return;
-    output.context = pa_context_new(pa_threaded_mainloop_get_api(output.loop), "Скиталия");
-    if (!output.context) {
-        output.stop();
-        return;
-    }
-    pa_context_set_state_callback(output.context, contextState, nullptr);
-    // No server is no reason to start one: the game plays on in silence.
-    if (pa_context_connect(output.context, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0 ||
-        pa_threaded_mainloop_start(output.loop) < 0)
+    output.api = pa_threaded_mainloop_get_api(output.loop);
+    output.connect();
+    if (pa_threaded_mainloop_start(output.loop) < 0)
         output.stop();
 }
