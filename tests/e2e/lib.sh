@@ -170,38 +170,82 @@ tray_icon_of_game() {
 # The sink the sound server plays into; its monitor is what the recorder hears.
 SOUND_SINK=e2e_speakers
 
-# Starts a private PulseAudio server with a null sink as its default output, and points the
-# game and the recorder at it. Nothing of the user's sound set-up is read or touched.
+# Starts a private sound server with a null sink as its default output, and points the game
+# and the recorder at it. Nothing of the user's sound set-up is read or touched. The server is
+# PulseAudio, or with SOUND_SERVER=pipewire PipeWire with its PulseAudio service and
+# WirePlumber, as GNOME on Debian has it. Called again after stop_sound_server, it starts the
+# server anew at the same address.
 start_sound_server() {
     local dir="$DESKTOP_DIR/pulse"
     mkdir -p "$dir/home" "$dir/config" "$dir/runtime"
     chmod 700 "$dir/runtime"
-    # -n: no default script, only the two modules named here. As root the server warns that
-    # it is meant for users and serves all the same. Kept off the display and the session
-    # bus, it neither announces itself on the user's bus nor has one launched for it.
-    # norewinds: a sink that rewinds mixes a new sound into time it has already passed to
-    # the monitor, and the recording loses the sound's first milliseconds.
-    env -u DISPLAY -u DBUS_SESSION_BUS_ADDRESS \
-        HOME="$dir/home" XDG_RUNTIME_DIR="$dir/runtime" XDG_CONFIG_HOME="$dir/config" \
-        XDG_STATE_HOME="$dir/config" \
-        pulseaudio -n --daemonize=no --exit-idle-time=-1 --use-pid-file=no --system=no \
-        --log-target=stderr \
-        -L "module-null-sink sink_name=$SOUND_SINK norewinds=1" \
-        -L "module-native-protocol-unix socket=$dir/native auth-anonymous=1" \
-        >"$dir/log" 2>&1 &
-    PULSE_PID=$!
-    export PULSE_SERVER="unix:$dir/native"
+    local server=(env -u DISPLAY -u DBUS_SESSION_BUS_ADDRESS HOME="$dir/home"
+        XDG_RUNTIME_DIR="$dir/runtime" XDG_CONFIG_HOME="$dir/config" XDG_STATE_HOME="$dir/config")
+    case "${SOUND_SERVER:-pulseaudio}" in
+    pulseaudio)
+        # -n: no default script, only the two modules named here. As root the server warns
+        # that it is meant for users and serves all the same. Kept off the display and the
+        # session bus, it neither announces itself on the user's bus nor has one launched
+        # for it. norewinds: a sink that rewinds mixes a new sound into time it has already
+        # passed to the monitor, and the recording loses the sound's first milliseconds.
+        "${server[@]}" pulseaudio -n --daemonize=no --exit-idle-time=-1 --use-pid-file=no \
+            --system=no --log-target=stderr \
+            -L "module-null-sink sink_name=$SOUND_SINK norewinds=1" \
+            -L "module-native-protocol-unix socket=$dir/native auth-anonymous=1" \
+            >"$dir/log" 2>&1 &
+        SOUND_PIDS=($!)
+        export PULSE_SERVER="unix:$dir/native"
+        ;;
+    pipewire)
+        # WirePlumber gives up without a session bus: a private one.
+        start_session_bus
+        server+=(DBUS_SESSION_BUS_ADDRESS="$SESSION_BUS")
+        # A killed server leaves its socket behind, and WirePlumber would knock on that.
+        rm -f "$dir/runtime/pipewire-0"
+        "${server[@]}" pipewire >"$dir/log" 2>&1 &
+        SOUND_PIDS=($!)
+        wait_until 10 test -S "$dir/runtime/pipewire-0" ||
+            fail "pipewire did not start: $(tail -n3 "$dir/log")"
+        "${server[@]}" wireplumber >>"$dir/log" 2>&1 &
+        SOUND_PIDS+=($!)
+        "${server[@]}" pipewire-pulse >>"$dir/log" 2>&1 &
+        SOUND_PIDS+=($!)
+        export PULSE_SERVER="unix:$dir/runtime/pulse/native"
+        ;;
+    *)
+        fail "no sound server '$SOUND_SERVER': pulseaudio or pipewire"
+        ;;
+    esac
     # Its clients neither start a server of their own nor read the user's cookie or settings.
     printf 'autospawn = no\n' >"$dir/client.conf"
     export PULSE_CLIENTCONFIG="$dir/client.conf" PULSE_COOKIE="$dir/cookie"
+    local pid
     for _ in $(seq 100); do
         pactl info >/dev/null 2>&1 && break
-        kill -0 "$PULSE_PID" 2>/dev/null || fail "pulseaudio ended at start: $(tail -n3 "$dir/log")"
+        for pid in "${SOUND_PIDS[@]}"; do
+            kill -0 "$pid" 2>/dev/null || fail "the sound server ended at start: $(tail -n3 "$dir/log")"
+        done
         sleep 0.1
     done
-    pactl info >/dev/null 2>&1 || fail "pulseaudio at $PULSE_SERVER does not answer within 10 s"
+    pactl info >/dev/null 2>&1 || fail "the sound server at $PULSE_SERVER does not answer within 10 s"
+    if [[ "${SOUND_SERVER:-}" == pipewire ]]; then
+        pactl load-module module-null-sink sink_name="$SOUND_SINK" \
+            sink_properties=session.suspend-timeout-seconds=0 >/dev/null ||
+            fail "no null sink on PipeWire"
+    fi
     pactl set-default-sink "$SOUND_SINK" || fail "no sink $SOUND_SINK on the sound server"
-    pactl info | grep -qx "Default Sink: $SOUND_SINK" || fail "$SOUND_SINK is not the default output"
+    # PipeWire's session manager takes the choice over a moment later.
+    wait_until 5 default_sink_is_ours || fail "$SOUND_SINK is not the default output"
+}
+
+default_sink_is_ours() { pactl info | grep -qx "Default Sink: $SOUND_SINK"; }
+
+# Stops the sound server, as a crash or an upgrade does, and waits until it is gone.
+stop_sound_server() {
+    ((${#SOUND_PIDS[@]} == 0)) && return 0
+    kill "${SOUND_PIDS[@]}" 2>/dev/null
+    wait "${SOUND_PIDS[@]}" 2>/dev/null
+    SOUND_PIDS=()
 }
 
 # Records the sound server's output into a mono WAV file of 44.1 kHz, 16 bits.
@@ -252,6 +296,7 @@ rms() {
 }
 
 # Folders and files removed at exit, and commands run then, once everything is stopped.
+SOUND_PIDS=()
 REMOVE_AT_EXIT=()
 AT_EXIT=()
 
@@ -264,7 +309,7 @@ stop_all() {
     [[ -n "${RECORDER_PID:-}" ]] && kill "$RECORDER_PID" 2>/dev/null
     [[ -n "${TRAY_PID:-}" ]] && kill "$TRAY_PID" 2>/dev/null
     [[ -n "${WM_PID:-}" ]] && kill "$WM_PID" 2>/dev/null
-    [[ -n "${PULSE_PID:-}" ]] && kill "$PULSE_PID" 2>/dev/null
+    ((${#SOUND_PIDS[@]} == 0)) || kill "${SOUND_PIDS[@]}" 2>/dev/null
     [[ -n "${BUS_PID:-}" ]] && kill "$BUS_PID" 2>/dev/null
     [[ -n "${XVFB_PID:-}" ]] && kill "$XVFB_PID" 2>/dev/null
     wait 2>/dev/null

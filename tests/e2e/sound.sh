@@ -1,14 +1,18 @@
 #!/usr/bin/env bash
 # What the player hears, recorded from a private sound server while the real game plays: the
 # greeting at start-up, then silence; the click of a main-window button; eating at the
-# canteen; and the death sound starting again each time it ends for as long as he is dead.
-# Every stretch checked is printed with its RMS. Runs in a copy of the game folder; the
-# recording is kept beside the screenshots.
+# canteen; and the death sound starting again each time it ends for as long as he is dead,
+# and again once the sound server has restarted. The greeting is swapped for one longer than
+# the server's queue for a stream, and must be heard to its end. Idle, the game's streams are
+# corked and named for a mixer. Every stretch checked is printed with its RMS. Runs in a copy
+# of the game folder; the recordings are kept beside the screenshots.
 source "$(dirname "$0")/lib.sh"
 
 start_xvfb
 start_sound_server
 copy_game_folder
+# 7 s of 192 kHz stereo: 5.4 MB, past the 4 MiB a server queues for a stream.
+sox -n -r 192000 -c 2 -b 16 "$FOLDER/2.wav" synth 7 sine 440 vol 0.3 || fail "no long greeting"
 #          documents goods (bottles..meat)  money bag health feces fatigue satiety
 write_save "$FOLDER/bread.sav" 0 0 0 0 0 1 0 0 0 0 0 0 2 100 0 0 100
 write_save "$FOLDER/dead.sav" 0 0 0 0 0 0 0 0 0 0 0 0 2 -1 0 0 100
@@ -51,7 +55,7 @@ QUIET=0.001
 LOUD=0.01
 
 mkdir -p "$SHOTS"
-start_recording "$SHOTS/e2e-sound.wav"
+start_recording "$SHOTS/e2e-sound${SOUND_SERVER:+-$SOUND_SERVER}.wav"
 
 launched=$(recording_time)
 "$COPY" &
@@ -63,6 +67,18 @@ greeting_over=$(add "$(add "$(recording_time)" "$greeting")" 1.0)
 judge_later loud "$launched" "$(add "$greeting_over" "-$launched")" "the greeting at start-up"
 judge_later quiet "$greeting_over" 1.500 "silence after the greeting"
 sleep_until "$(add "$greeting_over" 1.5)"
+
+# The six streams, idle: corked, so that the output may sleep, and named as the game.
+idle_and_named() {
+    local list expected
+    list=$(LC_ALL=C pactl list sink-inputs) || return 1
+    for expected in 'Corked: yes' 'media.role = "game"' 'application.name = "Скиталия"' \
+        'application.id = "ru.skitalia.Skitalia"' 'application.icon_name = "ru.skitalia.Skitalia"'; do
+        [[ $(grep -cF "$expected" <<<"$list") == 6 ]] || return 1
+    done
+}
+wait_until 10 idle_and_named || fail "the idle streams are not all corked and named: $(LC_ALL=C pactl list sink-inputs |
+    grep -E 'Corked|media.role|application.(name|id|icon_name)' | sort | uniq -c)"
 
 click_in "$title" 80 100
 main=$(wait_window "Скиталия" "536x[0-9]*" 5) || fail "no main window"
@@ -77,6 +93,7 @@ quiet_from=$(add "$(add "$tab" "$greeting")" "$LATE")
 sleep_until "$(add "$quiet_from" 1.0)"
 pressed=$(recording_time)
 click_in "$main" 98 $((menu + 99)) # "Пожрать"
+judge_later loud "$(add "$(add "$tab" "$greeting")" -1)" 1 "the greeting's last second"
 judge_later quiet "$quiet_from" "$(add "$(add "$pressed" "-$quiet_from")" "-$EARLY")" "silence before the button"
 judge_later loud "$(add "$pressed" "-$EARLY")" "$(add "$(add "$click" "$LATE")" "$EARLY")" "the click of \"Пожрать\""
 canteen=$(wait_window "Столовая" "330x220" 5) || fail "no canteen"
@@ -110,17 +127,39 @@ sleep_until "$(awk -v d="$dead" -v w="$window" 'BEGIN { printf "%.3f", d + 8 * w
 stop_recording
 
 failures=0
-for stretch in "${stretches[@]}"; do
-    read -r kind from length what <<<"$stretch"
-    value=$(rms "$RECORDING" "$from" "$length")
-    if awk -v v="$value" -v kind="$kind" -v loud="$LOUD" -v quiet="$QUIET" \
-        'BEGIN { exit !(kind == "loud" ? v > loud : v < quiet) }'; then
-        verdict=ok
-    else
-        verdict=WRONG
-        failures=$((failures + 1))
-    fi
-    printf '%-5s %7s s + %5s s  RMS %-9s %-5s %s\n' "$kind" "$from" "$length" "$value" "$verdict" "$what"
-done
-((failures == 0)) || fail "$failures of ${#stretches[@]} stretches sound wrong (loud above $LOUD, quiet below $QUIET)"
+judged=0
+# Judges the stretches noted so far against the recording just completed.
+judge() {
+    local stretch kind from length what value verdict
+    for stretch in "${stretches[@]}"; do
+        read -r kind from length what <<<"$stretch"
+        value=$(rms "$RECORDING" "$from" "$length")
+        if awk -v v="$value" -v kind="$kind" -v loud="$LOUD" -v quiet="$QUIET" \
+            'BEGIN { exit !(kind == "loud" ? v > loud : v < quiet) }'; then
+            verdict=ok
+        else
+            verdict=WRONG
+            failures=$((failures + 1))
+        fi
+        printf '%-5s %7s s + %5s s  RMS %-9s %-5s %s\n' "$kind" "$from" "$length" "$value" "$verdict" "$what"
+    done
+    judged=$((judged + ${#stretches[@]}))
+    stretches=()
+}
+judge
+
+# The server restarts under the dead man: the game connects again by itself, and the death
+# sound it keeps asking for is heard again.
+stop_sound_server
+start_sound_server
+start_recording "$SHOTS/e2e-sound${SOUND_SERVER:+-$SOUND_SERVER}-restart.wav"
+six_streams() { [[ $(pactl list short sink-inputs | wc -l) == 6 ]]; }
+wait_until 15 six_streams || fail "the game did not connect again after the sound server restarted"
+back=$(recording_time)
+judge_later loud "$back" "$(add "$(add "$death" "$death")" "$LATE")" "the death sound after the restart"
+sleep_until "$(add "$(add "$(add "$back" "$death")" "$death")" "$LATE")"
+stop_recording
+judge
+
+((failures == 0)) || fail "$failures of $judged stretches sound wrong (loud above $LOUD, quiet below $QUIET)"
 echo "e2e sound: passed"
