@@ -9,6 +9,8 @@ TForm10::TForm10(QWidget *parent)
     , ui_(std::make_unique<Ui::TForm10>()) {
     ui_->setupUi(this);
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
+    // Frameless, it still has a name in taskbars and window switchers.
+    setWindowTitle(QStringLiteral("Скиталия"));
     setFixedSize(443, 310);
     setBackground(this, ScreenOlive);
     refuseWindowClose(this);

@@ -2,6 +2,8 @@
 
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QStyleOptionFocusRect>
+#include <QStylePainter>
 
 Picture::Picture(QWidget *parent)
     : QLabel(parent) {}
@@ -22,6 +24,18 @@ void Picture::mouseReleaseEvent(QMouseEvent *event) {
     event->accept();
     if (rect().contains(event->position().toPoint()))
         Q_EMIT clicked();
+}
+
+// A label draws no focus frame of its own; a picture that takes the focus must show it.
+void Picture::paintEvent(QPaintEvent *event) {
+    QLabel::paintEvent(event);
+    if (!hasFocus() || !window()->testAttribute(Qt::WA_KeyboardFocusChange))
+        return;
+    QStyleOptionFocusRect frame;
+    frame.initFrom(this);
+    frame.rect = rect().adjusted(1, 1, -1, -1);
+    QStylePainter painter(this);
+    painter.drawPrimitive(QStyle::PE_FrameFocusRect, frame);
 }
 
 void Picture::keyPressEvent(QKeyEvent *event) {

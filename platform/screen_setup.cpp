@@ -7,6 +7,7 @@
 #include <QScreen>
 #include <QTimer>
 #include <QWidget>
+#include <algorithm>
 
 namespace {
 
@@ -39,8 +40,11 @@ public:
         } else if (event->type() == QEvent::KeyPress) {
             const int key = static_cast<QKeyEvent *>(event)->key();
             auto *button = qobject_cast<QAbstractButton *>(screen_->focusWidget());
-            if ((key == Qt::Key_Return || key == Qt::Key_Enter) && button && button->isEnabled() &&
-                button->isVisible()) {
+            if (key == Qt::Key_Escape)
+                button = backButton();
+            else if (key != Qt::Key_Return && key != Qt::Key_Enter)
+                button = nullptr;
+            if (button && button->isEnabled() && button->isVisible()) {
                 button->click();
                 return true;
             }
@@ -49,6 +53,15 @@ public:
     }
 
 private:
+    // Escape leaves an activity screen as its "НАЗАД" does, while that is there to press.
+    QAbstractButton *backButton() const {
+        const auto buttons = screen_->findChildren<QAbstractButton *>();
+        const auto back = std::find_if(buttons.begin(), buttons.end(), [](QAbstractButton *b) {
+            return b->text() == QStringLiteral("НАЗАД");
+        });
+        return back == buttons.end() ? nullptr : *back;
+    }
+
     QWidget *screen_;
     QWidget *(*firstArea_)(QWidget *);
 };
@@ -64,6 +77,9 @@ void focusFirstControl(QWidget *area) {
     for (QWidget *w = window->nextInFocusChain(); w != window; w = w->nextInFocusChain()) {
         if ((w->focusPolicy() & Qt::TabFocus) && w->isVisibleTo(window) && w->isEnabled() &&
             (w == area || area->isAncestorOf(w)) && !w->focusProxy()) {
+            // Shown as if reached by Tab: a focus the player cannot see would make Space
+            // press a button he does not know of.
+            window->setAttribute(Qt::WA_KeyboardFocusChange);
             w->setFocus(Qt::TabFocusReason);
             return;
         }

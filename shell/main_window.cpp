@@ -89,9 +89,12 @@ void TForm2::setUpKeyboard() {
                                      QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab),
                                      QKeySequence(Qt::CTRL | Qt::Key_PageUp)})
         connect(new QShortcut(keys, this), &QShortcut::activated, this, [this] { turnPage(-1); });
-    // The corner buttons come after the pages' controls.
+    // "▁" comes after the pages' controls. "✕" ends the game unasked, so no Tab reaches it:
+    // on a page without controls of its own, Tab, Tab, Space would end the game by accident.
     setTabOrder(ui_->Memo3, ui_->SpeedButton2);
-    setTabOrder(ui_->SpeedButton2, ui_->SpeedButton1);
+    ui_->SpeedButton1->setFocusPolicy(Qt::NoFocus);
+    ui_->SpeedButton2->setToolTip(QStringLiteral("Свернуть в трей"));
+    ui_->SpeedButton1->setToolTip(QStringLiteral("Выход"));
     playByKeyboard(this, [](QWidget *window) {
         return static_cast<TForm2 *>(window)->ui().PageControl1->currentWidget();
     });

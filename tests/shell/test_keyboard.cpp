@@ -47,11 +47,13 @@ void openTitle() {
     settle();
 }
 
-// A screen, how to open it, and the control that should then have the focus.
+// A screen, how to open it, the control that should then have the focus, and whether
+// Escape then leaves it.
 struct Opening {
     const char *name;
     std::function<void()> open;
     std::function<QWidget *()> focused;
+    bool escapeLeaves = true;
 };
 
 // A one-hour begging run that collects nothing, with one millisecond between steps.
@@ -64,20 +66,22 @@ void scriptShortBegging(ScriptedServices &services) {
 const std::vector<Opening> &openings(ScriptedServices &services) {
     static std::vector<Opening> table;
     table = {
-        {"title", [] { openTitle(); }, [] { return Form1->ui().Image2; }},
+        {"title", [] { openTitle(); }, [] { return Form1->ui().Image2; }, false},
         {"main window on its trades page",
          [] {
              Form2->ui().PageControl1->setCurrentIndex(2);
              Form1->Image2Click();
          },
-         [] { return Form2->ui().Button4; }},
-        {"begging, the place", [] { Form2->Button4Click(); }, [] { return Form3->ui().ComboBox1; }},
+         [] { return Form2->ui().Button4; }, false},
+        // "НАЗАД" shows only once a run is over.
+        {"begging, the place", [] { Form2->Button4Click(); }, [] { return Form3->ui().ComboBox1; },
+         false},
         {"begging, the hours",
          [] {
              Form2->Button4Click();
              Form3->ui().Button1->click();
          },
-         [] { return Form3->ui().SpinEdit1; }},
+         [] { return Form3->ui().SpinEdit1; }, false},
         {"begging, the result",
          [&services] {
              scriptShortBegging(services);
@@ -114,7 +118,7 @@ const std::vector<Opening> &openings(ScriptedServices &services) {
              Character.Health = -1;
              Form2->Timer1Timer();
          },
-         [] { return Form10->ui().SpeedButton1; }},
+         [] { return Form10->ui().SpeedButton1; }, false},
     };
     return table;
 }
@@ -205,28 +209,50 @@ void TestKeyboard::eachScreenFocusesItsFirstUsefulControl_data() {
         QTest::newRow(openings(game.services)[static_cast<std::size_t>(row)].name) << row;
 }
 
+// The focus shows from the start, as after a Tab; Escape leaves by the screen's "НАЗАД".
 void TestKeyboard::eachScreenFocusesItsFirstUsefulControl() {
     QFETCH(int, row);
     const Opening &opening = openings(game.services)[static_cast<std::size_t>(row)];
     opening.open();
     settle();
     QWidget *expected = opening.focused();
+    QWidget *screen = expected->window();
     QVERIFY(expected->isVisible());
-    QCOMPARE(expected->window()->focusWidget(), expected);
+    QCOMPARE(screen->focusWidget(), expected);
+    QVERIFY(QTest::qWaitForWindowActive(screen));
+    const QImage focused = expected->grab().toImage();
+    expected->clearFocus();
+    QVERIFY2(expected->grab().toImage() != focused, "no focus frame to be seen");
+    expected->setFocus();
+
+    press(screen, Qt::Key_Escape);
+    QCOMPARE(screen->isVisible(), !opening.escapeLeaves);
+    if (opening.escapeLeaves && screen != Form12)
+        QVERIFY(Form2->isVisible());
 }
 
 void TestKeyboard::tabReachesTheControlsInOrder_data() {
     QTest::addColumn<std::function<QList<QWidget *>()>>("walk");
     QTest::addColumn<std::function<QList<QWidget *>()>>("expected");
-    QTest::newRow("main window, life page: the page, then the corner buttons") << std::function([] {
+    QTest::newRow("main window, life page: the page, then \"▁\", never \"✕\"") << std::function([] {
         Form2->ui().PageControl1->setCurrentIndex(1);
         showScreen(Form2);
         settle();
-        return tabOrder(Form2, 7);
+        return tabOrder(Form2, 6);
     }) << std::function([] {
         Ui::TForm2 &ui = Form2->ui();
-        return QList<QWidget *>{ui.Button1,      ui.Button2,      ui.Button3, ui.SpeedButton3,
-                                ui.SpeedButton2, ui.SpeedButton1, ui.Button1};
+        return QList<QWidget *>{ui.Button1,      ui.Button2,      ui.Button3,
+                                ui.SpeedButton3, ui.SpeedButton2, ui.Button1};
+    });
+    // The goods page has no control: Tab, Tab, Space must not end the game.
+    QTest::newRow("main window, goods page: only \"▁\"") << std::function([] {
+        Form2->ui().PageControl1->setCurrentIndex(0);
+        showScreen(Form2);
+        settle();
+        return tabOrder(Form2, 3);
+    }) << std::function([] {
+        Ui::TForm2 &ui = Form2->ui();
+        return QList<QWidget *>{ui.SpeedButton2, ui.SpeedButton2, ui.SpeedButton2};
     });
     QTest::newRow("begging: the hours take the focus") << std::function([] {
         Form2->Button4Click();
