@@ -378,13 +378,14 @@ type_text() { x_send type --delay 20 "$1"; }
 click_in() { x_send mousemove --window "$1" "$2" "$3" click --repeat "${4:-1}" --delay 80 1; }
 click_at() { x_send mousemove "$1" "$2" click --repeat "${3:-1}" --delay 80 1; }
 
-# Runs a command until it succeeds, for at most the given seconds.
+# Runs a command until it succeeds, for at most the given whole seconds. SECONDS counts whole
+# seconds, so a deadline taken from it may come at once; the clock's microseconds are used.
 wait_until() {
     local seconds=$1
     shift
-    local deadline=$((SECONDS + seconds))
+    local deadline=$((${EPOCHREALTIME//[^0-9]/} + seconds * 1000000))
     until "$@"; do
-        ((SECONDS < deadline)) || return 1
+        ((${EPOCHREALTIME//[^0-9]/} < deadline)) || return 1
         sleep 0.05
     done
 }
