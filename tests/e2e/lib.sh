@@ -146,15 +146,23 @@ start_tray() {
 start_sni_tray() {
     local log="$DESKTOP_DIR/sni-tray.log"
     start_session_bus
-    DBUS_SESSION_BUS_ADDRESS="$SESSION_BUS" XDG_CONFIG_HOME="$DESKTOP_DIR" NO_AT_BRIDGE=1 \
-        XDG_CACHE_HOME="$DESKTOP_DIR" gtk-sni-tray-standalone --watcher --bottom >>"$log" 2>&1 &
-    SNI_PID=$!
-    wait_until 10 sni_host_ready || fail "the StatusNotifier tray did not start: $(tail -n5 "$log")"
+    # Now and then the tray does not come up (its own watcher refused it, UnknownObject): as
+    # a panel's session does, it is started again.
+    for _ in 1 2 3; do
+        DBUS_SESSION_BUS_ADDRESS="$SESSION_BUS" XDG_CONFIG_HOME="$DESKTOP_DIR" NO_AT_BRIDGE=1 \
+            XDG_CACHE_HOME="$DESKTOP_DIR" gtk-sni-tray-standalone --watcher --bottom >>"$log" 2>&1 &
+        SNI_PID=$!
+        wait_until 10 sni_host_ready_or_ended
+        sni_host_ready && return 0
+        echo "the StatusNotifier tray did not start, once more: $(tail -n1 "$log")" >&2
+        stop_sni_tray
+    done
+    fail "the StatusNotifier tray did not start: $(tail -n5 "$log")"
 }
 
 # Ends the StatusNotifier tray, watcher and all, as a panel that crashes.
 stop_sni_tray() {
-    kill "$SNI_PID"
+    kill "$SNI_PID" 2>/dev/null
     wait "$SNI_PID" 2>/dev/null
     SNI_PID=
 }
@@ -167,6 +175,7 @@ watcher_property() {
 }
 
 sni_host_ready() { [[ "$(watcher_property IsStatusNotifierHostRegistered)" == "(<true>,)" ]]; }
+sni_host_ready_or_ended() { sni_host_ready || ! kill -0 "$SNI_PID" 2>/dev/null; }
 
 # Prints the bus name of the game's icon as the StatusNotifier watcher lists it; false while
 # it lists none of the game's. Needs GAME_PID.
