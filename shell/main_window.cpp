@@ -11,23 +11,15 @@
 #include "shell/title_screen.h"
 #include "ui_main_window.h"
 
-#include <QDBusConnection>
-#include <QDBusConnectionInterface>
 #include <QLayout>
 #include <QScrollBar>
 #include <QShortcut>
 #include <QTabBar>
+#include <algorithm>
 
 namespace {
 
 const QColor MainBackground(193, 230, 196);
-
-// Trays that speak StatusNotifier (Plasma, AppIndicator) never report a double-click.
-bool trayReportsOnlyActivation() {
-    const QDBusConnection bus = QDBusConnection::sessionBus();
-    return bus.isConnected() && bus.interface() &&
-           bus.interface()->isServiceRegistered(QStringLiteral("org.kde.StatusNotifierWatcher"));
-}
 
 } // namespace
 
@@ -123,6 +115,12 @@ void TForm2::connectHandlers() {
     connect(ui_->N2, &QAction::triggered, this, &TForm2::N2Click);
     connect(ui_->N3, &QAction::triggered, this, &TForm2::N3Click);
     connect(&VrTrayIcon1, &QSystemTrayIcon::activated, this, &TForm2::trayActivated);
+    connect(&trayWatch_, &TrayWatch::gone, this, &TForm2::trayGone);
+    // A watcher that came after the icon was shown, or came back, knows nothing of it.
+    connect(&trayWatch_, &TrayWatch::ready, this, [this] {
+        VrTrayIcon1.hide();
+        VrTrayIcon1.show();
+    });
     // Qt never re-enters a timer whose timeout is still running, so a box opened inside the
     // timeout would stop every tick until it closes; a queued call leaves the timer free.
     connect(&Timer1, &QTimer::timeout, this, &TForm2::Timer1Timer, Qt::QueuedConnection);
@@ -254,10 +252,20 @@ void TForm2::VrTrayIcon1DblClick() {
     showScreen(this);
 }
 
+// Trays that speak StatusNotifier (Plasma, AppIndicator) never report a double-click.
 void TForm2::trayActivated(QSystemTrayIcon::ActivationReason reason) {
     if (reason == QSystemTrayIcon::DoubleClick ||
-        (reason == QSystemTrayIcon::Trigger && trayReportsOnlyActivation()))
+        (reason == QSystemTrayIcon::Trigger && TrayWatch::watcherPresent()))
         VrTrayIcon1DblClick();
+}
+
+// A game hidden in a tray whose panel went away has no way back but this. A game on one of
+// its screens has one already; the main window stays hidden behind it.
+void TForm2::trayGone() {
+    const QList<QWidget *> screens = gameScreens();
+    if (std::none_of(screens.begin(), screens.end(),
+                     [](const QWidget *screen) { return screen->isVisible(); }))
+        showScreen(this);
 }
 
 void TForm2::N4Click() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/sound_slot.h"
+#include "platform/tray_watch.h"
 
 #include <QMainWindow>
 #include <QSystemTrayIcon>
@@ -62,6 +63,7 @@ private:
     void FormCreate();
     void putOffUntilShown();
     void trayActivated(QSystemTrayIcon::ActivationReason reason);
+    void trayGone();
     void fillNeutralTexts();
     // The next (1) or previous (-1) page, round from the last to the first.
     void turnPage(int step);
@@ -70,6 +72,7 @@ private:
     // The street picture's file, read at creation and decoded when first drawn.
     QByteArray street_;
     QString streetProblem_;
+    TrayWatch trayWatch_;
 };
 
 // The notice of "Об игре".

@@ -3,7 +3,8 @@
 # paper; the tray brings back a hidden and a minimised main window; a minimised main window
 # gets no accident until it is back; the character dies while the accident's box is still
 # open; the death screen leaves the focus where the player puts it; every window carries the
-# game's icon. Runs in a copy of the game folder.
+# game's icon. Then a StatusNotifier tray whose panel comes and goes never strands a game
+# hidden in it. Runs in a copy of the game folder.
 source "$(dirname "$0")/lib.sh"
 
 start_xvfb openbox
@@ -138,5 +139,47 @@ screenshot root e2e-dead-desktop
 click_in "$death" 20 20 # the death screen's edge, beside the canteen, brings it up
 wait_active "$death" "the death screen, clicked,"
 click_in "$death" 219 222 # "Конец"
+expect_exit 0 10
+
+# A second game, on a desktop whose tray speaks StatusNotifier over the session bus: its
+# panel may crash or be upgraded while the game waits in it.
+kill "$TRAY_PID"
+wait "$TRAY_PID" 2>/dev/null
+TRAY_PID=
+start_sni_tray
+export DBUS_SESSION_BUS_ADDRESS=$SESSION_BUS
+start_game "$COPY"
+wait_until 10 sni_item_of_game >/dev/null || fail "the game's icon did not register with the watcher"
+
+# The panel goes while the canteen is open: the canteen is the way back, and the main window
+# stays hidden. The new watcher's coming is handled after the old one's going.
+click_in "$main" 115 $((menu + 51)) # the "Жизнедеятельность" tab
+click_in "$main" 98 $((menu + 99))  # "Пожрать"
+canteen=$(wait_window "Столовая" "330x220") || fail "no canteen"
+stop_sni_tray
+start_sni_tray
+wait_until 10 sni_item_of_game >/dev/null || fail "the game's icon did not register with the new watcher"
+main_shown && fail "the main window came back beside the canteen when the watcher went"
+click_in "$canteen" 165 182 # "НАЗАД"
+wait_until 10 main_shown || fail "the canteen did not lead back to the main window"
+
+# Hidden to the tray when the panel goes: the main window is back at once, or the game would
+# be left with no window and no icon.
+click_in "$main" 492 $((menu + 12)) # the tray button
+wait_until 10 not main_shown || fail "the tray button did not hide the main window"
+stop_sni_tray
+wait_until 1 main_shown || fail "the main window was not back within a second of the watcher going"
+screenshot "$main" e2e-desktop-back-without-watcher
+start_sni_tray
+wait_until 10 sni_item_of_game >/dev/null || fail "the game's icon did not register again"
+
+# A host reports a click on the icon as one activation: it brings the hidden window back.
+click_in "$main" 492 $((menu + 12))
+wait_until 10 not main_shown || fail "the tray button did not hide the main window again"
+item=$(sni_item_of_game) || fail "the game's icon left the watcher"
+bus_call -d "$item" -o /StatusNotifierItem -m org.kde.StatusNotifierItem.Activate 0 0 >/dev/null ||
+    fail "the game's icon took no activation"
+wait_until 10 main_shown || fail "activating the game's icon did not bring back the main window"
+click_in "$main" 516 $((menu + 12)) # the close button
 expect_exit 0 10
 echo "e2e desktop: passed"

@@ -140,6 +140,56 @@ start_tray() {
     fail "trayer did not take $selection within 10 s: $(tail -n5 "$log")"
 }
 
+# Starts a StatusNotifier tray on the private session bus: a panel that runs the watcher
+# (org.kde.StatusNotifierWatcher) itself and shows the icons registered with it. Waits until
+# the watcher has its host, as Qt asks at start when it picks its tray. Sets SNI_PID.
+start_sni_tray() {
+    local log="$DESKTOP_DIR/sni-tray.log"
+    start_session_bus
+    # Now and then the tray does not come up (its own watcher refused it, UnknownObject): as
+    # a panel's session does, it is started again.
+    for _ in 1 2 3; do
+        DBUS_SESSION_BUS_ADDRESS="$SESSION_BUS" XDG_CONFIG_HOME="$DESKTOP_DIR" NO_AT_BRIDGE=1 \
+            XDG_CACHE_HOME="$DESKTOP_DIR" gtk-sni-tray-standalone --watcher --bottom >>"$log" 2>&1 &
+        SNI_PID=$!
+        wait_until 10 sni_host_ready_or_ended
+        sni_host_ready && return 0
+        echo "the StatusNotifier tray did not start, once more: $(tail -n1 "$log")" >&2
+        stop_sni_tray
+    done
+    fail "the StatusNotifier tray did not start: $(tail -n5 "$log")"
+}
+
+# Ends the StatusNotifier tray, watcher and all, as a panel that crashes.
+stop_sni_tray() {
+    kill "$SNI_PID" 2>/dev/null
+    wait "$SNI_PID" 2>/dev/null
+    SNI_PID=
+}
+
+bus_call() { gdbus call --address "$SESSION_BUS" "$@" 2>/dev/null; }
+
+watcher_property() {
+    bus_call -d org.kde.StatusNotifierWatcher -o /StatusNotifierWatcher \
+        -m org.freedesktop.DBus.Properties.Get org.kde.StatusNotifierWatcher "$1"
+}
+
+sni_host_ready() { [[ "$(watcher_property IsStatusNotifierHostRegistered)" == "(<true>,)" ]]; }
+sni_host_ready_or_ended() { sni_host_ready || ! kill -0 "$SNI_PID" 2>/dev/null; }
+
+# Prints the bus name of the game's icon as the StatusNotifier watcher lists it; false while
+# it lists none of the game's. Needs GAME_PID.
+sni_item_of_game() {
+    local item
+    for item in $(watcher_property RegisteredStatusNotifierItems | grep -o "'[^']*'" | tr -d "'"); do
+        item=${item%%/*}
+        [[ "$(bus_call -d org.freedesktop.DBus -o /org/freedesktop/DBus \
+            -m org.freedesktop.DBus.GetConnectionUnixProcessID "$item")" == "(uint32 $GAME_PID,)" ]] &&
+            echo "$item" && return 0
+    done
+    return 1
+}
+
 # True when the window sits inside the tray's panel, as a docked icon does.
 in_tray() {
     local id=$1
@@ -308,6 +358,7 @@ stop_all() {
     [[ -n "${GAME_PID:-}" ]] && kill "$GAME_PID" 2>/dev/null
     [[ -n "${RECORDER_PID:-}" ]] && kill "$RECORDER_PID" 2>/dev/null
     [[ -n "${TRAY_PID:-}" ]] && kill "$TRAY_PID" 2>/dev/null
+    [[ -n "${SNI_PID:-}" ]] && kill "$SNI_PID" 2>/dev/null
     [[ -n "${WM_PID:-}" ]] && kill "$WM_PID" 2>/dev/null
     ((${#SOUND_PIDS[@]} == 0)) || kill "${SOUND_PIDS[@]}" 2>/dev/null
     [[ -n "${BUS_PID:-}" ]] && kill "$BUS_PID" 2>/dev/null
@@ -378,13 +429,14 @@ type_text() { x_send type --delay 20 "$1"; }
 click_in() { x_send mousemove --window "$1" "$2" "$3" click --repeat "${4:-1}" --delay 80 1; }
 click_at() { x_send mousemove "$1" "$2" click --repeat "${3:-1}" --delay 80 1; }
 
-# Runs a command until it succeeds, for at most the given seconds.
+# Runs a command until it succeeds, for at most the given whole seconds. SECONDS counts whole
+# seconds, so a deadline taken from it may come at once; the clock's microseconds are used.
 wait_until() {
     local seconds=$1
     shift
-    local deadline=$((SECONDS + seconds))
+    local deadline=$((${EPOCHREALTIME//[^0-9]/} + seconds * 1000000))
     until "$@"; do
-        ((SECONDS < deadline)) || return 1
+        ((${EPOCHREALTIME//[^0-9]/} < deadline)) || return 1
         sleep 0.05
     done
 }
