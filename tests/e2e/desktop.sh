@@ -116,6 +116,8 @@ death=$(game_window 443x310) || fail "no death screen while the accident's box w
 window_shown "ПОНОС!!!" || fail "the accident's box closed by itself"
 main_shown && fail "the main window stayed shown after death"
 has_icon "$death" "the death screen"
+# Frameless, it is still named in taskbars and window switchers.
+[[ "$(xdotool getwindowname "$death")" == "Скиталия" ]] || fail "the death screen is not named «Скиталия»"
 screenshot root e2e-death-behind-the-box
 press_keys --window "$box" Return
 wait_gone "ПОНОС!!!"
