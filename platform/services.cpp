@@ -1,6 +1,7 @@
 #include "platform/services.h"
 
 #include <QFileInfo>
+#include <QLayout>
 #include <QWidget>
 
 namespace {
@@ -19,6 +20,14 @@ Services *installServices(Services *services) {
 }
 
 void showScreen(QWidget *screen) {
+    // Qt makes a window before polishing it, and a window resized after being made and before
+    // being mapped is put in a corner by weston's Xwayland window manager, not where the game
+    // placed it: a screen shown the first time is given its final size first.
+    if (!screen->testAttribute(Qt::WA_WState_Created)) {
+        screen->ensurePolished();
+        if (screen->layout())
+            screen->layout()->activate();
+    }
     // A minimised screen is not shown to the player, so showing it restores it.
     if (screen->isMinimized())
         screen->setWindowState(screen->windowState() & ~Qt::WindowMinimized);

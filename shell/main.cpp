@@ -17,6 +17,14 @@ bool haveDisplay() {
     return false;
 }
 
+// Natively on Wayland the game cannot place its screens nor keep the frame's buttons off them,
+// and a minimised window has no way back; through Xwayland it can. A player's own choice stands.
+void preferX11() {
+    const char *chosen = std::getenv("QT_QPA_PLATFORM");
+    if (!chosen || !*chosen)
+        qputenv("QT_QPA_PLATFORM", "xcb;wayland");
+}
+
 } // namespace
 
 int main(int argc, char *argv[]) {
@@ -26,6 +34,7 @@ int main(int argc, char *argv[]) {
                    stderr);
         return EXIT_FAILURE;
     }
+    preferX11();
     QApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
     // Desktops match windows to the desktop entry by its id: X11 by the window class, which Qt
     // takes from the application name, Wayland by the desktop file name.

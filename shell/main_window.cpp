@@ -11,6 +11,7 @@
 #include "shell/title_screen.h"
 #include "ui_main_window.h"
 
+#include <QGuiApplication>
 #include <QLayout>
 #include <QScrollBar>
 #include <QShortcut>
@@ -249,6 +250,10 @@ void TForm2::SpeedButton2Click() {
 }
 
 void TForm2::VrTrayIcon1DblClick() {
+    // Wayland has no request to bring a minimised window back, and Qt there cannot tell that
+    // the window was minimised; but a window hidden and shown again is mapped anew.
+    if (isVisible() && QGuiApplication::platformName() == u"wayland")
+        hide();
     showScreen(this);
 }
 

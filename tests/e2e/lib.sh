@@ -43,6 +43,46 @@ start_xvfb() {
     [[ "$wm" == none ]] || start_wm "$wm"
 }
 
+# A Wayland desktop instead: weston with Xwayland, the game's platform left to the game and
+# Qt's Wayland plugin at hand; exports WAYLAND_DISPLAY and DISPLAY, the Xwayland one, where
+# the game's windows must come up as X11 windows for the helpers below to find them. Weston's
+# headless backend has no seat, so nothing would ever take the keyboard: weston runs in a
+# private Xvfb instead, WESTON_HOST, which the game is not told of.
+start_wayland_session() {
+    start_xvfb none
+    local log="$DESKTOP_DIR/weston.log"
+    WESTON_HOST=$DISPLAY
+    export XDG_RUNTIME_DIR="$DESKTOP_DIR/run" XDG_SESSION_TYPE=wayland
+    export WAYLAND_DISPLAY=skitalia-wayland
+    mkdir -m 700 "$XDG_RUNTIME_DIR"
+    unset QT_QPA_PLATFORM
+    weston --backend=x11-backend.so --use-pixman --width=1024 --height=768 --no-config \
+        --xwayland --socket="$WAYLAND_DISPLAY" --log="$log" >/dev/null 2>&1 &
+    WESTON_PID=$!
+    # Weston names the X display it listens on; Xwayland itself starts at the first client.
+    wait_until 10 grep -qs 'xserver listening on display' "$log" ||
+        fail "weston did not offer Xwayland: $(tail -n5 "$log")"
+    DISPLAY=$(sed -n 's/.*xserver listening on display \(:[0-9]*\).*/\1/p' "$log")
+    wait_until 15 xdpyinfo >/dev/null 2>&1 || fail "Xwayland on $DISPLAY does not answer"
+    [[ "$(wm_name)" == "Weston WM" ]] || fail "weston does not manage $DISPLAY"
+}
+
+# Fails unless the game's window is an X11 one about centred on the screen (the frame the
+# window manager adds may push it a little), asking for no minimise, maximise or close button.
+placed_by_game() {
+    local x y w h hints flags functions decorations
+    read -r x y w h <<<"$(xwininfo -id "$1" |
+        sed -n 's/^ *\(Absolute upper-left [XY]\|Width\|Height\): *//p' | tr '\n' ' ')"
+    local dx=$((x * 2 + w - 1024)) dy=$((y * 2 + h - 768))
+    ((dx * dx <= 64 * 64 && dy * dy <= 64 * 64)) || fail "$2 at $x,$y ($w x $h), not centred"
+    # Motif hints: flags, functions, decorations; a frame without decorations has no buttons.
+    hints=$(xprop -id "$1" _MOTIF_WM_HINTS |
+        sed -n 's/.* = \(0x[0-9a-f]*\), \(0x[0-9a-f]*\), \(0x[0-9a-f]*\),.*/\1 \2 \3/p')
+    read -r flags functions decorations <<<"$hints"
+    [[ -n "$hints" ]] && (((flags & 2 && decorations == 0) || (flags & 1 && !(functions & 0x38)))) ||
+        fail "$2 lets the window manager add frame buttons: _MOTIF_WM_HINTS '$hints'"
+}
+
 # The window that owns an X selection, in hex, or 0x0 when nobody does. xprop cannot tell.
 selection_owner() {
     python3 - "$1" <<'PY'
@@ -362,6 +402,7 @@ stop_all() {
     [[ -n "${WM_PID:-}" ]] && kill "$WM_PID" 2>/dev/null
     ((${#SOUND_PIDS[@]} == 0)) || kill "${SOUND_PIDS[@]}" 2>/dev/null
     [[ -n "${BUS_PID:-}" ]] && kill "$BUS_PID" 2>/dev/null
+    [[ -n "${WESTON_PID:-}" ]] && kill "$WESTON_PID" 2>/dev/null
     [[ -n "${XVFB_PID:-}" ]] && kill "$XVFB_PID" 2>/dev/null
     wait 2>/dev/null
     [[ -n "${DESKTOP_DIR:-}" ]] && rm -rf "$DESKTOP_DIR"
