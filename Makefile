@@ -3,18 +3,20 @@ PRESET ?= default
 BUILD := build/$(PRESET)
 GAME := $(BUILD)/game/skitalia
 
-.PHONY: run test build deps test-deps install clean package
+.PHONY: game run test build deps test-deps install clean package
 
 # The user's own prefix needs no root; installed elsewhere, the game saves in the player's
 # own game folder.
 PREFIX ?= $(HOME)/.local
 
-# Only the game and the files it loads: the tests, the fuzzer and the measurements wait for
-# `make test`.
-run: deps
+run: game
+	@$(GAME)
+
+# Only the game and the files it loads, all that `run`, `install` and `package` use: the
+# tests, the fuzzer and the measurements wait for `make test`.
+game: deps
 	@test -f $(BUILD)/build.ninja || cmake --preset $(PRESET)
 	cmake --build --preset $(PRESET) --target skitalia
-	@$(GAME)
 
 # The whole suite, then once more under AddressSanitizer and UndefinedBehaviorSanitizer.
 # Configured again, so that a tree first set up by `make run` finds what the test set brought.
@@ -31,12 +33,12 @@ build: deps
 	@test -f $(BUILD)/build.ninja || cmake --preset $(PRESET)
 	cmake --build --preset $(PRESET)
 
-install: build
+install: game
 	cmake --install $(BUILD) --prefix $(PREFIX)
 
 # The Debian package, skitalia_<version>_<arch>.deb, in the build folder; cpack needs the
 # packaging tools of the test set.
-package: test-deps build
+package: test-deps game
 	cd $(BUILD) && cpack -G DEB
 
 deps:

@@ -2,8 +2,12 @@
 # Installs the game into a scratch prefix and checks what a desktop expects of it.
 set -euo pipefail
 BUILD=$1
-prefix=$(mktemp -d)
-trap 'rm -rf "$prefix"' EXIT
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+prefix=$scratch/prefix
+# Whatever the install or the validators keep goes in a home of the check's own.
+export HOME=$scratch/home
+unset XDG_CACHE_HOME XDG_CONFIG_HOME XDG_DATA_HOME
 cmake --install "$BUILD" --prefix "$prefix" >/dev/null
 
 game="$prefix/lib/skitalia"
