@@ -19,6 +19,7 @@
 #include <utility>
 
 FileFinishCalls fileFinishCalls = {::fsync, ::close};
+int (*lockFile)(int fd, int operation) = ::flock;
 
 namespace {
 
@@ -50,6 +51,11 @@ constexpr std::size_t LoadBound = std::size_t{64} * 1024;
 // player writes, so that clearing leftovers never takes a copy such as "game.sav.backup".
 constexpr QLatin1StringView TemporaryMark(".saving-");
 constexpr int TemporaryLetters = 6;
+// A save holds the staging file for a few milliseconds; one held this long belongs to a game
+// that is hung or stopped, and the player is better told than kept waiting.
+constexpr std::string_view StagingBusy =
+    "Файл prox.dat в папке игры занят другой запущенной игрой. Попробуйте ещё раз.";
+constexpr std::string_view PastTheBound = "Это не сохранённая игра: файл слишком длинный.";
 
 QString text(std::string_view message) {
     return QString::fromUtf8(message.data(), static_cast<qsizetype>(message.size()));
@@ -89,8 +95,12 @@ private:
 QString openRegular(const QString &path, int flags, bool followLinks, bool creating,
                     Descriptor &file, struct stat *info = nullptr) {
     const OpenedFile opened = openRegularFile(QFile::encodeName(path), flags, followLinks);
-    if (opened.otherKind)
+    // A second name is a link too: writing here would change a file elsewhere.
+    if (opened.otherKind || (!followLinks && opened.error == 0 && opened.status.st_nlink > 1)) {
+        if (opened.fd >= 0)
+            ::close(opened.fd);
         return text(FileAccessDenied);
+    }
     if (opened.error != 0)
         return fromErrno(opened.error, creating);
     file.reset(opened.fd);
@@ -107,34 +117,33 @@ public:
     bool held() const { return lock_.isOpen(); }
 
     // Locks the file behind the descriptor; a descriptor of its own keeps the lock when the
-    // caller closes the one it writes through.
+    // caller closes the one it writes through. A file system without locks (NFS with no lock
+    // manager) is used unlocked, as it was before games took turns.
     QString hold(int fd) {
         errno = 0;
         lock_.reset(::fcntl(fd, F_DUPFD_CLOEXEC, 0));
         if (!lock_.isOpen())
             return fromErrno(errno, false);
         const auto deadline = std::chrono::steady_clock::now() + LockPatience;
-        while (::flock(lock_.get(), LOCK_EX | LOCK_NB) != 0) {
-            if ((errno != EWOULDBLOCK && errno != EINTR) ||
-                std::chrono::steady_clock::now() > deadline) {
-                const int error = errno;
+        while (lockFile(lock_.get(), LOCK_EX | LOCK_NB) != 0) {
+            const int error = errno;
+            if (error == ENOLCK || error == EOPNOTSUPP || error == EINVAL)
+                return {};
+            if (error != EWOULDBLOCK && error != EINTR) {
                 lock_.close();
                 return fromErrno(error, false);
+            }
+            if (std::chrono::steady_clock::now() > deadline) {
+                lock_.close();
+                return text(StagingBusy);
             }
             std::this_thread::sleep_for(std::chrono::milliseconds(2));
         }
         return {};
     }
 
-    // Before a load reads the staging file, which it may not have to write first.
-    void holdExisting(const QString &path) {
-        Descriptor file;
-        if (openRegular(path, O_RDONLY, false, false, file).isEmpty())
-            hold(file.get());
-    }
-
 private:
-    static constexpr std::chrono::seconds LockPatience{5};
+    static constexpr std::chrono::seconds LockPatience{2};
     Descriptor lock_;
 };
 
@@ -323,11 +332,21 @@ QString replaceTarget(const Target &target, const std::string &bytes, Descriptor
     return syncFolder(target);
 }
 
+// True when the file goes on past what has been read of it.
+bool goesOn(const Descriptor &file) {
+    std::string byte;
+    return readPiece(file, byte, 1) > 0;
+}
+
 // Decodes the chosen file into the staging file. The staging file is created only once the
 // first line has given the shift, so a file that fails there leaves it untouched. Only the
-// head of a huge file is read: the values lie in its first few hundred bytes.
+// head of a huge file is read: the values lie in its first few hundred bytes. A file cut by
+// that bound loads only when its first line and all its values ended within it; otherwise
+// the cut would pass for the file's end and load other values than the file holds.
 QString decodeIntoStaging(Descriptor &chosen, const QString &stagingFile, StagingLock &lock) {
     SavedGameDecoder decoder;
+    SavedValuesReader valuesSoFar;
+    bool notANumber = false; // the reading fails there, wherever the file ends
     Descriptor staging;
     std::string piece;
     std::string plain;
@@ -337,6 +356,8 @@ QString decodeIntoStaging(Descriptor &chosen, const QString &stagingFile, Stagin
         if (n < 0)
             return fromErrno(errno, false);
         left -= static_cast<std::size_t>(n);
+        if (n == 0 && left == 0 && !valuesSoFar.complete() && !notANumber && goesOn(chosen))
+            return text(PastTheBound);
         if (!(n == 0 ? decoder.finish(plain) : decoder.feed(piece, plain)))
             return text(InvalidNumericInput);
         if (decoder.shiftKnown() && !staging.isOpen()) {
@@ -344,6 +365,8 @@ QString decodeIntoStaging(Descriptor &chosen, const QString &stagingFile, Stagin
                 return problem;
         }
         if (!plain.empty()) {
+            if (n > 0 && !notANumber)
+                notANumber = !valuesSoFar.feed(plain);
             if (QString problem = write(staging, plain); !problem.isEmpty())
                 return problem;
             plain.clear();
@@ -454,7 +477,6 @@ LoadResult loadGameFile(const QString &folder, const QString &chosen) {
         own.st_ino == info.st_ino)
         return {text(FileAccessDenied)};
     StagingLock lock;
-    lock.holdExisting(staging);
     if (QString problem = decodeIntoStaging(file, staging, lock); !problem.isEmpty())
         return {problem};
     LoadResult result;

@@ -21,6 +21,9 @@ struct FileFinishCalls {
     int (*close)(int fd);
 };
 extern FileFinishCalls fileFinishCalls;
+// The advisory lock on the staging file (flock); tests replace it with a file system's that has
+// none.
+extern int (*lockFile)(int fd, int operation);
 
 // Saves through the staging file into the file a typed name stands for. An earlier file of
 // that name is replaced only by a complete new one, and only when it is a regular file inside

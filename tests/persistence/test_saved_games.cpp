@@ -27,6 +27,7 @@
 #include <cstdio>
 #include <fcntl.h>
 #include <limits>
+#include <sys/file.h>
 #include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -44,8 +45,10 @@ const Values Before = {40, 41, 42, 43, 44, 45, 46, 47, 48, 49, 50, 51, 52, 53, 5
 const char *const KilledSaveFolder = "SKITALIA_KILLED_SAVE_FOLDER";
 const char *const ChildFolder = "SKITALIA_CHILD_FOLDER";
 const char *const ChildOperation = "SKITALIA_CHILD_OPERATION";
-const char *const ChildAsNobody = "SKITALIA_CHILD_AS_NOBODY";
+const char *const ChildSetting = "SKITALIA_CHILD_SETTING";
 const char *const ChildGameNumber = "SKITALIA_CHILD_GAME_NUMBER";
+const char *const Busy =
+    "Файл prox.dat в папке игры занят другой запущенной игрой. Попробуйте ещё раз.";
 
 Values fields() {
     const SavedValues values = savedValues(Character);
@@ -124,8 +127,14 @@ int saveKilledHalfWay(const QString &folder) {
 // that grows without end is stopped at a megabyte.
 int runOperation(const QString &folder, const QString &operation) {
     // Root passes every permission check; nobody does not.
-    if (qEnvironmentVariableIsSet(ChildAsNobody) && (::setgid(65534) != 0 || ::setuid(65534) != 0))
+    const QString setting = qEnvironmentVariable(ChildSetting);
+    if (setting == QStringLiteral("nobody") && (::setgid(65534) != 0 || ::setuid(65534) != 0))
         return 1;
+    if (setting == QStringLiteral("no locks")) // NFS without its lock manager
+        lockFile = [](int, int) {
+            errno = ENOLCK;
+            return -1;
+        };
     limit(RLIMIT_CORE, 0);
     limit(RLIMIT_FSIZE, rlim_t{1} << 20);
     const QString argument = operation.section(u' ', 1);
@@ -153,17 +162,31 @@ bool someRoundOf(const SavedValues &values) {
 
 // Run in two child processes at once: two games in one folder, each saving and loading its
 // own game and one they share, as fast as they can. Prints the first fault, or "ok".
+// Games that save without a pause can keep the other one out past its wait: told that the
+// staging file is busy, a player tries again.
 int playBesideAnother(const QString &folder, int game) {
     constexpr int Rounds = 200;
     const QString own = QStringLiteral("game%1").arg(game);
+    const auto save = [&](const QString &name, const SavedValues &values, int shift) {
+        QString fault;
+        for (int turn = 0; turn < 10 && (turn == 0 || fault == QString::fromUtf8(Busy)); ++turn)
+            fault = saveGameFile(folder, name, values, [shift] { return shift; });
+        return fault;
+    };
+    const auto load = [&](const QString &name) {
+        LoadResult result;
+        for (int turn = 0; turn < 10 && (turn == 0 || result.problem == QString::fromUtf8(Busy));
+             ++turn)
+            result = loadGameFile(folder, folder + u'/' + name + QStringLiteral(".sav"));
+        return result;
+    };
     for (int round = 0; round < Rounds; ++round) {
         const SavedValues values = roundValues(game, round);
-        const auto shift = [round] { return 1 + round % 15; };
-        QString fault = saveGameFile(folder, own, values, shift);
+        QString fault = save(own, values, 1 + round % 15);
         if (fault.isEmpty())
-            fault = saveGameFile(folder, QStringLiteral("shared"), values, shift);
-        const LoadResult mine = loadGameFile(folder, folder + u'/' + own + QStringLiteral(".sav"));
-        const LoadResult shared = loadGameFile(folder, folder + QStringLiteral("/shared.sav"));
+            fault = save(QStringLiteral("shared"), values, 1 + round % 15);
+        const LoadResult mine = load(own);
+        const LoadResult shared = load(QStringLiteral("shared"));
         if (fault.isEmpty())
             fault = mine.problem.isEmpty() ? shared.problem : mine.problem;
         if (fault.isEmpty() && mine.values != values)
@@ -179,11 +202,10 @@ int playBesideAnother(const QString &folder, int game) {
     return 0;
 }
 
-QString inChild(const QString &folder, const QString &operation, bool asNobody = false) {
+QString inChild(const QString &folder, const QString &operation, const QString &setting = {}) {
     QProcess child;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    if (asNobody)
-        environment.insert(QString::fromLatin1(ChildAsNobody), QStringLiteral("1"));
+    environment.insert(QString::fromLatin1(ChildSetting), setting);
     environment.insert(QString::fromLatin1(ChildFolder), folder);
     environment.insert(QString::fromLatin1(ChildOperation), operation);
     child.setProcessEnvironment(environment);
@@ -223,9 +245,10 @@ QStringList fingerprint(const QString &folder) {
 }
 
 // Makes one entry that the attacks below need: "fifo NAME", "folder NAME", "device NAME"
-// (a node like /dev/null's), "link NAME TARGET", "growing NAME" (a saved game whose decoded
-// text is longer than itself, so reading it into itself never ends) or "huge NAME" (a saved
-// game 4 GiB long).
+// (a node like /dev/null's), "link NAME TARGET", "hardlink NAME TARGET", "growing NAME" (a
+// saved game whose decoded text is longer than itself, so reading it into itself never ends),
+// "huge NAME" (a saved game 4 GiB long) or "padded NAME LINES" (a saved game with 1234567
+// roubles whose values follow that many blank lines).
 void arrange(const QString &step, const QString &program, const QString &outside) {
     const QStringList words = QString(step)
                                   .replace(QStringLiteral("<program>"), program)
@@ -240,11 +263,18 @@ void arrange(const QString &step, const QString &program, const QString &outside
         QCOMPARE(::mknod(path.constData(), S_IFCHR | 0644, makedev(1, 3)), 0);
     else if (words[0] == QStringLiteral("link"))
         QCOMPARE(::symlink(QFile::encodeName(words[2]).constData(), path.constData()), 0);
+    else if (words[0] == QStringLiteral("hardlink"))
+        QCOMPARE(::link(QFile::encodeName(words[2]).constData(), path.constData()), 0);
     else if (words[0] == QStringLiteral("growing"))
         writeFile(QFile::decodeName(path), "0\n" + QByteArray("1\n").repeated(17));
     else if (words[0] == QStringLiteral("huge")) { // a saved game, then a hole of 4 GiB
         writeFile(QFile::decodeName(path), "0\r\n" + QByteArray("1\r\n").repeated(17));
         QCOMPARE(::truncate(path.constData(), qint64{4} << 30), 0);
+    } else if (words[0] == QStringLiteral("padded")) {
+        writeFile(QFile::decodeName(path), "-1\r\n" +
+                                               QByteArray("\r\n").repeated(words[2].toInt()) +
+                                               QByteArray("0\r\n").repeated(11) + "1234567\r\n" +
+                                               QByteArray("0\r\n").repeated(5));
     } else
         QFAIL(qPrintable(step));
 }
@@ -696,6 +726,10 @@ void TestSavedGames::hostileFiles_data() {
          "File access denied."},
         {"staging file links outside, load", "link prox.dat <outside>/notes",
          "load <outside>/victim.sav", "File access denied."},
+        {"staging file a second name outside, save", "hardlink prox.dat <outside>/notes",
+         "save game", "File access denied."},
+        {"staging file a second name outside, load", "hardlink prox.dat <outside>/notes",
+         "load <outside>/victim.sav", "File access denied."},
         {"save name links outside", "link game.sav <outside>/notes", "save game",
          "Invalid filename."},
         {"save name a device", "device game.sav", "save game", "Invalid filename."},
@@ -704,6 +738,12 @@ void TestSavedGames::hostileFiles_data() {
         {"loading through a link to a regular file", "link other.sav <outside>/victim.sav",
          "load <program>/other.sav", "ok"},
         {"a saved game 4 GiB long", "huge big.sav", "load <program>/big.sav", "ok"},
+        // Past what a load reads, as if the file ended there, they would load as zeros.
+        {"values after 64 KiB of blank lines", "padded far.sav 40000", "load <program>/far.sav",
+         "Это не сохранённая игра: файл слишком длинный."},
+        {"the money's digits across 64 KiB", "padded cut.sav 32749", "load <program>/cut.sav",
+         "Это не сохранённая игра: файл слишком длинный."},
+        {"the last value ended at 64 KiB", "padded end.sav 32738", "load <program>/end.sav", "ok"},
     };
     for (const auto &[name, steps, operation, message] : rows)
         QTest::newRow(name) << QString::fromUtf8(steps).split(u'|', Qt::SkipEmptyParts)
@@ -749,6 +789,11 @@ void TestSavedGames::fileErrors_data() {
         {"no permission", "nobody", "save game", "File access denied."},
         {"full disk", "full", "save game", "Disk full."},
         {"name too long", "", "", "I/O error 36."},
+        // Another game hung or stopped while holding the staging file: one short wait.
+        {"staging file held, save", "held", "save game", Busy},
+        {"staging file held, load", "held", "load <program>/game.sav", Busy},
+        {"no locks on the file system, save", "no locks", "save game", "ok"},
+        {"no locks on the file system, load", "no locks", "load <program>/game.sav", "ok"},
     };
     for (const auto &[name, setting, operation, message] : rows)
         QTest::newRow(name) << QString::fromUtf8(setting)
@@ -756,8 +801,8 @@ void TestSavedGames::fileErrors_data() {
                             << QString::fromUtf8(message);
 }
 
-// Each error the file system can give, provoked for real, shows its own message and leaves
-// the program folder as it was.
+// Each error the file system can give, provoked for real, shows its own message within the
+// child's 3 s and leaves the program folder as it was.
 void TestSavedGames::fileErrors() {
     QFETCH(QString, setting);
     QFETCH(QString, operation);
@@ -790,10 +835,18 @@ void TestSavedGames::fileErrors() {
             ::mount(nullptr, path.constData(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr),
             0);
     }
+    QFile staging(program + QStringLiteral("/prox.dat"));
+    if (setting == QStringLiteral("held")) {
+        QVERIFY(staging.open(QIODevice::WriteOnly));
+        QCOMPARE(::flock(staging.handle(), LOCK_EX), 0);
+    }
     const QStringList before = fingerprint(program);
     operation.replace(QStringLiteral("<program>"), program);
-    QCOMPARE(inChild(program, operation, setting == QStringLiteral("nobody")), message);
-    QCOMPARE(fingerprint(program), before);
+    QCOMPARE(inChild(program, operation, setting), message);
+    if (message == QStringLiteral("ok"))
+        QCOMPARE(readFile(staging.fileName()), QByteArray());
+    else
+        QCOMPARE(fingerprint(program), before);
 }
 
 // A double click on the launcher starts two games on one staging file: neither may spoil a
