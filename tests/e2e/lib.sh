@@ -88,7 +88,8 @@ start_wayland_session() {
     local log="$DESKTOP_DIR/weston.log"
     WESTON_HOST=$DISPLAY
     export XDG_SESSION_TYPE=wayland WAYLAND_DISPLAY=skitalia-wayland
-    unset QT_QPA_PLATFORM
+    # Set but empty, as some sessions export it: the game still counts it as no choice.
+    export QT_QPA_PLATFORM=
     weston --backend=x11-backend.so --use-pixman --width=1024 --height=768 --no-config \
         --xwayland --socket="$WAYLAND_DISPLAY" --log="$log" >/dev/null 2>&1 &
     WESTON_PID=$!
