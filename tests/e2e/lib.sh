@@ -36,12 +36,12 @@ processes_under() {
 start_watchdog() {
     local script=$$
     (
-        trap 'kill "$timer" 2>/dev/null; exit 0' TERM
+        trap 'kill "$timer" 2>/dev/null; wait "$timer"; exit 0' TERM
         sleep "$1" &
         timer=$!
         wait "$timer"
         echo "FAIL: $0 ran out of its $1 s" >&2
-        kill -USR1 "$script"
+        kill -USR2 "$script"
         kill $(processes_under "$script" "$BASHPID") 2>/dev/null
     ) &
     WATCHDOG_PID=$!
@@ -59,6 +59,7 @@ if [[ -z "${DESKTOP_DIR:-}" ]]; then
     mkdir -m 700 "$XDG_RUNTIME_DIR"
     trap 'stop_all' EXIT
     trap 'exit 1' USR1
+    trap 'OUT_OF_TIME=yes; exit 1' USR2
     for signal in TERM INT HUP; do
         trap "fail 'stopped by SIG$signal'" "$signal"
     done
@@ -430,8 +431,8 @@ AT_EXIT=()
 
 stop_all() {
     local held=
-    # A server that a timeout has already stopped holds nothing.
-    if [[ -n "${XVFB_PID:-}" ]] && kill -0 "$XVFB_PID" 2>/dev/null; then
+    # Out of time, the server is already stopped and holds nothing.
+    if [[ -n "${XVFB_PID:-}" && -z "${OUT_OF_TIME:-}" ]]; then
         held=$(x_input held 2>/dev/null) || held="(the X server did not answer)"
     fi
     [[ -n "${WATCHDOG_PID:-}" ]] && kill "$WATCHDOG_PID" 2>/dev/null
@@ -662,10 +663,16 @@ start_game() {
 # Becomes a command run as USER with HOME, given variables (NAME=VALUE) and nothing else of
 # the script's environment, as a session whose PATH lacks /usr/games has it; as the script's
 # own user when it cannot switch. For a job in the background, which it then is, to be killed.
+# Its runtime folder is in HOME: without one Qt makes /tmp/runtime-USER and leaves it there.
 as_player() {
-    local switch=()
-    ((EUID == 0)) && switch=(runuser -u "$1" --)
-    exec "${switch[@]}" env -i HOME="$2" DISPLAY="$DISPLAY" PATH=/usr/bin:/bin LANG=C.UTF-8 "${@:3}"
+    local switch=() runtime="$2/.runtime"
+    mkdir -p -m 700 "$runtime"
+    if ((EUID == 0)); then
+        chown "$1": "$runtime"
+        switch=(runuser -u "$1" --)
+    fi
+    exec "${switch[@]}" env -i HOME="$2" XDG_RUNTIME_DIR="$runtime" DISPLAY="$DISPLAY" PATH=/usr/bin:/bin \
+        LANG=C.UTF-8 "${@:3}"
 }
 
 # Waits for the game to end and checks its exit status.
