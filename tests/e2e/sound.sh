@@ -17,13 +17,10 @@ sox -n -r 192000 -c 2 -b 16 "$FOLDER/2.wav" synth 7 sine 440 vol 0.3 || fail "no
 write_save "$FOLDER/bread.sav" 0 0 0 0 0 1 0 0 0 0 0 0 2 100 0 0 100
 write_save "$FOLDER/dead.sav" 0 0 0 0 0 0 0 0 0 0 0 0 2 -1 0 0 100
 
-length_of() {
-    LC_ALL=C soxi -D "$FOLDER/$1" || fail "no length for $1"
-}
-greeting=$(length_of 2.wav)
-click=$(length_of 3.wav)
-eating=$(length_of 4.wav)
-death=$(length_of 7.wav)
+greeting=$(length_of "$FOLDER/2.wav")
+click=$(length_of "$FOLDER/3.wav")
+eating=$(length_of "$FOLDER/4.wav")
+death=$(length_of "$FOLDER/7.wav")
 
 # Seconds, added up with three decimals.
 add() {
@@ -157,7 +154,8 @@ six_streams() { [[ $(pactl list short sink-inputs | wc -l) == 6 ]]; }
 wait_until 15 six_streams || fail "the game did not connect again after the sound server restarted"
 back=$(recording_time)
 judge_later loud "$back" "$(add "$(add "$death" "$death")" "$LATE")" "the death sound after the restart"
-sleep_until "$(add "$(add "$(add "$back" "$death")" "$death")" "$LATE")"
+# The recorder writes a block behind: a little more, so that the stretch is all recorded.
+sleep_until "$(add "$(add "$(add "$back" "$death")" "$death")" "$(add "$LATE" 0.3)")"
 stop_recording
 judge
 

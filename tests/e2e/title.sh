@@ -66,4 +66,21 @@ d[d.index(b"fmt ") + 8] = 3; open(p, "wb").write(d)' "$copy/$name" ;;
         rm "$copy/$name" && cp "$(dirname "$GAME")/$name" "$copy/$name"
     done
 done
+# A player whose libpulse would start a sound server, with none running: the game comes up in
+# silence and starts none. libpulse never starts one for root, so the game runs as nobody.
+player=$(mktemp -d)
+REMOVE_AT_EXIT+=("$player")
+chmod 755 "$player"
+mkdir -m 700 "$player/home"
+printf '#!/bin/sh\ntouch "%s"\n' "$player/home/spawned" >"$player/pulseaudio"
+chmod 755 "$player/pulseaudio"
+printf 'autospawn = yes\ndaemon-binary = %s\n' "$player/pulseaudio" >"$player/client.conf"
+((EUID == 0)) && chown nobody: "$player/home"
+as_player nobody "$player/home" PULSE_CLIENTCONFIG="$player/client.conf" "$GAME" &
+GAME_PID=$!
+wait_window "Скиталия" "176x230" >/dev/null || fail "no title window for a player without a sound server"
+wait_until 3 test -e "$player/home/spawned" && fail "the game started a sound server"
+kill "$GAME_PID"
+wait "$GAME_PID"
+GAME_PID=
 echo "e2e title: passed"
