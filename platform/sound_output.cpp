@@ -6,6 +6,7 @@
 #include <optional>
 #include <pulse/context.h>
 #include <pulse/proplist.h>
+#include <pulse/sample.h>
 #include <pulse/stream.h>
 #include <pulse/thread-mainloop.h>
 #include <pulse/timeval.h>
@@ -22,6 +23,8 @@ constexpr milliseconds RetryAfter{2000};
 
 // The desktop entry's id, which is also the name of the installed icon.
 constexpr const char *AppId = "ru.skitalia.Skitalia";
+
+static_assert(MaxSoundRate <= PA_RATE_MAX, "the checked sounds must be playable");
 
 class OutputPlayer;
 

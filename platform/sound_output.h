@@ -6,7 +6,11 @@
 #include <QString>
 #include <memory>
 
-// A checked PCM sound: unsigned 8-bit or signed 16-bit little-endian samples.
+// The highest sample rate that sound servers play (PulseAudio's limit, which PipeWire keeps).
+constexpr quint32 MaxSoundRate = 384000;
+
+// A checked PCM sound: unsigned 8-bit or signed 16-bit little-endian samples, one or two
+// channels, at most MaxSoundRate samples a second.
 struct PcmSound {
     int rate = 0;
     int channels = 0;
