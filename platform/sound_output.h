@@ -18,8 +18,9 @@ struct PcmSound {
     QByteArray samples;
 };
 
-// A player for one sound on the sound server's output. Until startSoundOutput runs it only
-// remembers a request, and plays it once its stream is ready.
+// A player for one sound on the sound server's output. Until the first connection that
+// startSoundOutput makes is ready or has failed, it remembers a request and plays it once its
+// stream is ready; after that, a request that the server cannot take now is silent.
 std::unique_ptr<SoundPlayer> makeOutputPlayer(const QString &name, const PcmSound &sound);
 
 // Connects to the sound server, once, and opens a stream for every player; kept off the
