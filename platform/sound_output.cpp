@@ -6,6 +6,7 @@
 #include <optional>
 #include <pulse/context.h>
 #include <pulse/proplist.h>
+#include <pulse/sample.h>
 #include <pulse/stream.h>
 #include <pulse/thread-mainloop.h>
 #include <pulse/timeval.h>
@@ -23,6 +24,8 @@ constexpr milliseconds RetryAfter{2000};
 // The desktop entry's id, which is also the name of the installed icon.
 constexpr const char *AppId = "ru.skitalia.Skitalia";
 
+static_assert(MaxSoundRate <= PA_RATE_MAX, "the checked sounds must be playable");
+
 class OutputPlayer;
 
 // The one connection to the sound server. libpulse runs the callbacks on a thread of its own
@@ -35,6 +38,9 @@ struct Output {
     pa_context *context = nullptr;
     pa_time_event *retry = nullptr;
     bool asked = false;
+    // Until the first connection is made or fails, requests wait for it: a server slow to
+    // answer at start-up still gives the greeting. Later, a server away is silence.
+    bool starting = true;
 
     Output() = default;
     Output(const Output &) = delete;
@@ -133,9 +139,14 @@ public:
         return started_ && Clock::now() - *started_ < length_;
     }
 
-    // A request made before the stream is ready waits for it.
+    // A request plays now or never: one made while the server is away is not kept for its
+    // return. Only a stream being opened, or the first connection, is waited for.
     void playFromStart() override {
         const OutputLock lock;
+        if (!stream_ && contextReady())
+            openStream(); // the server ended the last one while staying connected
+        if (!stream_ && !output.starting)
+            return;
         started_ = Clock::now();
         pending_ = true;
         if (stream_ && pa_stream_get_state(stream_) == PA_STREAM_READY)
@@ -173,6 +184,9 @@ public:
         stream_ = nullptr;
         written_ = samples_.size();
         wantTrigger_ = false;
+        // Whatever was asked of this stream is lost with it; the next request starts anew.
+        pending_ = false;
+        started_.reset();
     }
 
     void freeTimers() { freeTimer(corkTimer_); }
@@ -189,7 +203,7 @@ private:
         if (state == PA_STREAM_READY && player->pending_)
             player->handOver();
         else if (state == PA_STREAM_FAILED || state == PA_STREAM_TERMINATED)
-            player->closeStream(); // the connection went; a new one opens a new stream
+            player->closeStream(); // the connection or the stream went: reopened when needed
     }
 
     static void streamWritable(pa_stream *, size_t, void *data) {
@@ -280,6 +294,7 @@ private:
 void contextState(pa_context *context, void *) {
     switch (pa_context_get_state(context)) {
     case PA_CONTEXT_READY:
+        output.starting = false;
         for (OutputPlayer *player : output.players)
             player->openStream();
         break;
@@ -315,6 +330,7 @@ void Output::connect() {
 }
 
 void Output::retryLater() {
+    starting = false;
     armTimer(retry, RetryAfter, retryTime, nullptr);
 }
 
