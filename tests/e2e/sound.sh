@@ -168,7 +168,7 @@ wait_until 15 streams 6 || fail "the game did not connect again after the sound 
 quiet_until=$(add "$(add "$(recording_time)" "$greeting")" "$LATE")
 judge_later quiet 0 "$quiet_until" "silence when the server returns"
 sleep_until "$quiet_until"
-sleeping=$(length_of 6.wav)
+sleeping=$(length_of "$FOLDER/6.wav")
 end_stream "$(LC_ALL=C pactl list sink-inputs |
     awk '/^Sink Input #/ { id = substr($3, 2) } /media.name = "6.wav"/ { print id }')"
 wait_until 5 streams 5 || fail "the sleep sound's stream outlived its end"
