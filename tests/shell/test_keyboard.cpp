@@ -209,7 +209,8 @@ void TestKeyboard::eachScreenFocusesItsFirstUsefulControl_data() {
         QTest::newRow(openings(game.services)[static_cast<std::size_t>(row)].name) << row;
 }
 
-// The focus shows from the start, as after a Tab; Escape leaves by the screen's "НАЗАД".
+// The focus shows from the start, as after a Tab; Escape leaves by the screen's "НАЗАД" and
+// presses nothing else: on the death screen it does not end the game.
 void TestKeyboard::eachScreenFocusesItsFirstUsefulControl() {
     QFETCH(int, row);
     const Opening &opening = openings(game.services)[static_cast<std::size_t>(row)];
@@ -227,6 +228,7 @@ void TestKeyboard::eachScreenFocusesItsFirstUsefulControl() {
 
     press(screen, Qt::Key_Escape);
     QCOMPARE(screen->isVisible(), !opening.escapeLeaves);
+    QVERIFY(!game.services.events.contains(QStringLiteral("end")));
     if (opening.escapeLeaves && screen != Form12)
         QVERIFY(Form2->isVisible());
 }
