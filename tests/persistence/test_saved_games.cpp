@@ -92,6 +92,18 @@ void limit(int resource, rlim_t soft) {
     setrlimit(resource, &limits);
 }
 
+QString pathOf(int fd) {
+    return QFile::symLinkTarget(QStringLiteral("/proc/self/fd/%1").arg(fd));
+}
+
+// Each synced file, and for a folder the saved games it then held.
+QStringList syncs;
+int recordSync(int fd) {
+    const QString path = pathOf(fd);
+    syncs << path + u' ' + QDir(path).entryList({QStringLiteral("*.sav*")}).join(u' ');
+    return ::fsync(fd);
+}
+
 int failToSync(int /*fd*/) {
     errno = EIO;
     return -1;
@@ -100,7 +112,7 @@ int failToSync(int /*fd*/) {
 // A file system whose write-back fails reports it at the close; the staging file's close
 // still works here, so that the failure is the saved game's own.
 int closeFailingButStaging(int fd) {
-    const QString path = QFile::symLinkTarget(QStringLiteral("/proc/self/fd/%1").arg(fd));
+    const QString path = pathOf(fd);
     const int closed = ::close(fd);
     if (closed != 0 || path.endsWith(QStringLiteral("/prox.dat")))
         return closed;
@@ -422,13 +434,27 @@ void TestSavedGames::freshGameSavedWithShiftOneIsTheExampleAndResavingOverwrites
     QVERIFY(Form12->isHidden());
     QCOMPARE(readFile(game.file(QStringLiteral("prox.dat"))), QByteArray());
 
-    // Shift 2 this time: every byte but the line ends moves up by one.
+    // Shift 2 this time: every byte but the line ends moves up by one. The player's choice of
+    // who may read the file stays, and the folder reaches the disk once the rename is done.
+    const QByteArray path = QFile::encodeName(game.file(QStringLiteral("fresh.sav")));
+    QCOMPARE(::chmod(path.constData(), 0600), 0);
+    const FileFinishCalls real = fileFinishCalls;
+    fileFinishCalls.sync = recordSync;
     save(QStringLiteral("fresh"), 2);
+    fileFinishCalls = real;
     QByteArray expected = first;
     for (char &byte : expected)
         byte += byte == '\r' || byte == '\n' ? 0 : 1;
     QCOMPARE(readFile(game.file(QStringLiteral("fresh.sav"))), expected);
     QVERIFY(game.services.boxes().isEmpty());
+    struct stat status {};
+    QCOMPARE(::stat(path.constData(), &status), 0);
+    QCOMPARE(status.st_mode & 07777, 0600u);
+    const QString folder = QDir(game.folder()).canonicalPath();
+    QCOMPARE(syncs.size(), 2);
+    QVERIFY2(syncs[0].startsWith(folder + QStringLiteral("/fresh.sav.saving-")),
+             qPrintable(syncs[0]));
+    QCOMPARE(syncs[1], folder + QStringLiteral(" fresh.sav"));
 }
 
 void TestSavedGames::roundTrips_data() {
@@ -716,8 +742,9 @@ void TestSavedGames::hostileFiles() {
     QFETCH(QStringList, steps);
     QFETCH(QString, operation);
     QFETCH(QString, message);
-    const QTemporaryDir outside;
     const QString program = game.folder();
+    // A sibling whose name begins with the program folder's: outside all the same.
+    const QTemporaryDir outside(program + QStringLiteral("-old"));
     writeFile(outside.filePath(QStringLiteral("notes")), "notes");
     writeFile(outside.filePath(QStringLiteral("victim.sav")), "0\r\n3\r\n211\r\n");
     for (const QString &step : steps)
