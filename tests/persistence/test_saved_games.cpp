@@ -3,6 +3,7 @@
 #include "game_fixture.h"
 #include "persistence/save_screen.h"
 #include "persistence/saved_games.h"
+#include "platform/jpeg_picture.h"
 #include "shell/game_screens.h"
 #include "shell/main_window.h"
 #include "ui_main_window.h"
@@ -131,21 +132,35 @@ int saveKilledHalfWay(const QString &folder) {
     return 0; // not reached when the save is killed
 }
 
+// The address space the process holds now: the sanitizers reserve terabytes of it.
+rlim_t addressSpaceInUse() {
+    QFile statm(QStringLiteral("/proc/self/statm"));
+    return statm.open(QIODevice::ReadOnly)
+               ? statm.readAll().split(' ').value(0).toULongLong() * ::sysconf(_SC_PAGESIZE)
+               : RLIM_INFINITY;
+}
+
 // Run in a child process, so that an operation that blocks or never ends is killed instead of
-// hanging the suite: "load <file>" or "save <name>", printing the message or "ok". A file
-// that grows without end is stopped at a megabyte.
+// hanging the suite: "load <file>", "save <name>" or "picture <file>" (the JPEG), printing the
+// message or "ok". A file that grows without end is stopped at a megabyte, and one read whole
+// into memory fails at once.
 int runOperation(const QString &folder, const QString &operation) {
     // Root passes every permission check; nobody does not.
     if (qEnvironmentVariableIsSet(ChildAsNobody) && (::setgid(65534) != 0 || ::setuid(65534) != 0))
         return 1;
     limit(RLIMIT_CORE, 0);
     limit(RLIMIT_FSIZE, rlim_t{1} << 20);
+    limit(RLIMIT_AS, addressSpaceInUse() + (rlim_t{256} << 20));
     const QString argument = operation.section(u' ', 1);
     SavedValues values{};
     values.fill(5);
-    const QString problem = operation.startsWith(QStringLiteral("save"))
-                                ? saveGameFile(folder, argument, values, [] { return 4; })
-                                : loadGameFile(folder, argument).problem;
+    QString problem;
+    if (operation.startsWith(QStringLiteral("save")))
+        problem = saveGameFile(folder, argument, values, [] { return 4; });
+    else if (operation.startsWith(QStringLiteral("picture")))
+        loadJpeg(argument, &problem);
+    else
+        problem = loadGameFile(folder, argument).problem;
     std::fputs(problem.isEmpty() ? "ok" : qPrintable(problem), stdout);
     return 0;
 }
@@ -237,7 +252,7 @@ QStringList fingerprint(const QString &folder) {
 // Makes one entry that the attacks below need: "fifo NAME", "folder NAME", "device NAME"
 // (a node like /dev/null's), "link NAME TARGET", "growing NAME" (a saved game whose decoded
 // text is longer than itself, so reading it into itself never ends) or "huge NAME" (a saved
-// game 4 GiB long).
+// game 4 GiB long, all of it a hole but its head).
 void arrange(const QString &step, const QString &program, const QString &outside) {
     const QStringList words = QString(step)
                                   .replace(QStringLiteral("<program>"), program)
@@ -730,6 +745,8 @@ void TestSavedGames::hostileFiles_data() {
         {"loading through a link to a regular file", "link other.sav <outside>/victim.sav",
          "load <program>/other.sav", "ok"},
         {"a saved game 4 GiB long", "huge big.sav", "load <program>/big.sav", "ok"},
+        {"a picture 4 GiB long", "huge trades.jpg", "picture <program>/trades.jpg",
+         "файл больше 32 МБ"},
     };
     for (const auto &[name, steps, operation, message] : rows)
         QTest::newRow(name) << QString::fromUtf8(steps).split(u'|', Qt::SkipEmptyParts)
