@@ -126,13 +126,6 @@ public:
         return {};
     }
 
-    // Before a load reads the staging file, which it may not have to write first.
-    void holdExisting(const QString &path) {
-        Descriptor file;
-        if (openRegular(path, O_RDONLY, false, false, file).isEmpty())
-            hold(file.get());
-    }
-
 private:
     static constexpr std::chrono::seconds LockPatience{5};
     Descriptor lock_;
@@ -454,7 +447,6 @@ LoadResult loadGameFile(const QString &folder, const QString &chosen) {
         own.st_ino == info.st_ino)
         return {text(FileAccessDenied)};
     StagingLock lock;
-    lock.holdExisting(staging);
     if (QString problem = decodeIntoStaging(file, staging, lock); !problem.isEmpty())
         return {problem};
     LoadResult result;
