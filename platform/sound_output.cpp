@@ -183,7 +183,6 @@ public:
         pa_stream_unref(stream_);
         stream_ = nullptr;
         written_ = samples_.size();
-        wantTrigger_ = false;
         // Whatever was asked of this stream is lost with it; the next request starts anew.
         pending_ = false;
         started_.reset();
@@ -227,7 +226,6 @@ private:
         pending_ = false;
         started_ = Clock::now();
         written_ = 0;
-        fresh_ = true;
         wantCorked_ = false;
         settle();
         writeMore();
@@ -242,18 +240,10 @@ private:
             if (room == 0 || room == static_cast<size_t>(-1))
                 return;
             const size_t piece = std::min(room, static_cast<size_t>(samples_.size() - written_));
-            // The first piece goes at the server's read position, so that the silent tail of
-            // the previous play, if the server still holds some, gives way at once.
             if (pa_stream_write(stream_, samples_.constData() + written_, piece, nullptr, 0,
-                                fresh_ ? PA_SEEK_RELATIVE_ON_READ : PA_SEEK_RELATIVE) < 0)
+                                PA_SEEK_RELATIVE) < 0)
                 return;
             written_ += static_cast<qsizetype>(piece);
-            if (fresh_) {
-                fresh_ = false;
-                // A sound shorter than the stream's prebuffer would otherwise wait for more.
-                wantTrigger_ = true;
-                settle();
-            }
         }
     }
 
@@ -269,9 +259,6 @@ private:
         if (corked_ != wantCorked_) {
             operation_ = pa_stream_cork(stream_, wantCorked_ ? 1 : 0, operationDone, this);
             corked_ = wantCorked_;
-        } else if (wantTrigger_) {
-            operation_ = pa_stream_trigger(stream_, operationDone, this);
-            wantTrigger_ = false;
         }
     }
 
@@ -283,10 +270,8 @@ private:
     pa_operation *operation_ = nullptr;
     pa_time_event *corkTimer_ = nullptr;
     qsizetype written_ = 0;
-    bool fresh_ = false;
     bool corked_ = true;
     bool wantCorked_ = true;
-    bool wantTrigger_ = false;
     bool pending_ = false;
     std::optional<Clock::time_point> started_;
 };
