@@ -57,7 +57,6 @@ TrayWatch::TrayWatch(QObject *parent)
     });
     connect(&watcher_, &QDBusServiceWatcher::serviceUnregistered, this, [this] {
         ++coming_;
-        watcherReady_ = false;
         if (kind_ == Kind::Unknown)
             askWhichTray();
         else if (kind_ == Kind::StatusNotifier)
@@ -78,7 +77,6 @@ void TrayWatch::askWhichTray() {
         if (kind_ != Kind::Unknown)
             return;
         kind_ = kind;
-        watcherReady_ = kind == Kind::StatusNotifier;
         Q_EMIT iconMayBeMade();
     };
     if (!watcher_.connection().isConnected())
@@ -108,20 +106,18 @@ void TrayWatch::askWhetherReady(int triesLeft) {
         [this, triesLeft, coming = coming_](const QDBusPendingCallWatcher &answer) {
             if (coming != coming_)
                 return;
-            if (!answer.isError()) {
-                watcherReady_ = true;
+            if (!answer.isError())
                 Q_EMIT ready();
-            } else if (triesLeft > 1) {
+            else if (triesLeft > 1)
                 QTimer::singleShot(ReadyRetryMs, this, [this, triesLeft, coming] {
                     if (coming == coming_)
                         askWhetherReady(triesLeft - 1);
                 });
-            }
         });
 }
 
 void TrayWatch::askPresent(QObject *context, std::function<void(bool)> tell) {
-    if (kind_ == Kind::XEmbed || !watcherReady_)
+    if (kind_ != Kind::StatusNotifier)
         return tell(kind_ == Kind::XEmbed && xembed_.present());
     ask(watcher_.connection(), askWatcher(QStringLiteral("ProtocolVersion")), AnswerMs, context,
         [tell = std::move(tell)](const QDBusPendingCallWatcher &answer) {

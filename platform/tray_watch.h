@@ -43,5 +43,4 @@ private:
     Kind kind_ = Kind::Unknown;
     // Counts the watcher's comings, so an answer meant for an earlier one is dropped.
     int coming_ = 0;
-    bool watcherReady_ = false;
 };
