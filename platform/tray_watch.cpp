@@ -31,7 +31,7 @@ bool silent(const QDBusError &error) {
 }
 
 // Calls then with the answer to the question, or with its error after timeoutMs.
-void ask(QDBusConnection bus, const QDBusMessage &question, int timeoutMs, QObject *context,
+void ask(const QDBusConnection &bus, const QDBusMessage &question, int timeoutMs, QObject *context,
          std::function<void(const QDBusPendingCallWatcher &)> then) {
     auto *answer = new QDBusPendingCallWatcher(bus.asyncCall(question, timeoutMs), context);
     QObject::connect(answer, &QDBusPendingCallWatcher::finished, context,

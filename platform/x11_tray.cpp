@@ -105,7 +105,7 @@ void startNormalWhenMapped(QWidget *window) {
     if (!reply || reply->format != 32 || reply->value_len < 3)
         return;
     const std::uint32_t length = std::min<std::uint32_t>(reply->value_len, hints.size());
-    std::memcpy(hints.data(), xcb_get_property_value(reply.reply), length * 4);
+    std::memcpy(hints.data(), xcb_get_property_value(reply.reply), sizeof hints[0] * length);
     if (!(hints[0] & StateHint) || hints[2] == NormalState)
         return;
     hints[2] = NormalState;
