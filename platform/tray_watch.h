@@ -1,29 +1,46 @@
 #pragma once
 
+#include "platform/x11_tray.h"
+
 #include <QDBusServiceWatcher>
 #include <QObject>
+#include <functional>
 
-// Follows the StatusNotifier watcher on the session bus: the service through which a panel
-// collects the programs' tray icons. It comes and goes with the panel, and Qt registers the
-// icon with it only when the icon is shown.
+// Follows the trays the game's icon can live in: the StatusNotifier watcher on the session
+// bus, the service through which a panel collects the programs' icons, and the XEmbed tray of
+// the X11 screen. Qt picks one of them for good when the icon is made, asking the watcher and
+// waiting for its answer, so the icon may be made only once the watcher has answered here or
+// is gone. Nothing here waits on the bus: a watcher that holds its name but does not answer
+// counts as no tray.
 class TrayWatch : public QObject {
     Q_OBJECT
 public:
     explicit TrayWatch(QObject *parent = nullptr);
 
-    // True while a watcher is on the bus. Its trays report a click as a single activation.
-    static bool watcherPresent();
+    // True when the icon, once made, lives with the watcher. Its trays report a click as a
+    // single activation.
+    bool statusNotifier() const { return kind_ == Kind::StatusNotifier; }
+    // Asks the tray that holds the icon whether it is there and answers, and tells the answer
+    // within a fraction of a second, to the context while it lives.
+    void askPresent(QObject *context, std::function<void(bool)> tell);
 
 Q_SIGNALS:
-    // The watcher left the bus, and the icon with it.
+    // Qt may make the icon now: its questions to the bus will be answered.
+    void iconMayBeMade();
+    // The tray that holds the icon went, and the icon with it.
     void gone();
     // A watcher came and answers: an icon shown now is registered with it.
     void ready();
 
 private:
+    enum class Kind { Unknown, StatusNotifier, XEmbed };
+
+    void askWhichTray();
     void askWhetherReady(int triesLeft);
 
     QDBusServiceWatcher watcher_;
+    XEmbedTrayWatch xembed_;
+    Kind kind_ = Kind::Unknown;
     // Counts the watcher's comings, so an answer meant for an earlier one is dropped.
     int coming_ = 0;
 };

@@ -2,11 +2,13 @@
 
 #include "core/character_state.h"
 #include "core/vital_monitor.h"
+#include "persistence/save_screen.h"
 #include "platform/first_frame.h"
 #include "platform/jpeg_picture.h"
 #include "platform/pictures.h"
 #include "platform/screen_setup.h"
 #include "platform/services.h"
+#include "platform/x11_tray.h"
 #include "shell/game_screens.h"
 #include "shell/title_screen.h"
 #include "ui_main_window.h"
@@ -115,12 +117,14 @@ void TForm2::connectHandlers() {
     connect(ui_->Button7, &QPushButton::clicked, this, &TForm2::Button7Click);
     connect(ui_->N2, &QAction::triggered, this, &TForm2::N2Click);
     connect(ui_->N3, &QAction::triggered, this, &TForm2::N3Click);
-    connect(&VrTrayIcon1, &QSystemTrayIcon::activated, this, &TForm2::trayActivated);
+    connect(&trayWatch_, &TrayWatch::iconMayBeMade, this, &TForm2::makeTrayIcon);
     connect(&trayWatch_, &TrayWatch::gone, this, &TForm2::trayGone);
     // A watcher that came after the icon was shown, or came back, knows nothing of it.
     connect(&trayWatch_, &TrayWatch::ready, this, [this] {
-        VrTrayIcon1.hide();
-        VrTrayIcon1.show();
+        if (!VrTrayIcon1)
+            return;
+        VrTrayIcon1->hide();
+        VrTrayIcon1->show();
     });
     // Qt never re-enters a timer whose timeout is still running, so a box opened inside the
     // timeout would stop every tick until it closes; a queued call leaves the timer free.
@@ -137,12 +141,15 @@ void TForm2::FormCreate() {
     // The street picture is the one JPEG of the game; without it the page simply shows none.
     // The file is read now and decoded when its page is first drawn.
     street_ = readJpegFile(appFile(Character, QStringLiteral("trades.jpg")), &streetProblem_);
-
-    VrTrayIcon1.setIcon(windowIcon());
-    VrTrayIcon1.setToolTip(QStringLiteral("Скиталия"));
-    // Shown even before a tray exists: Qt docks the icon when a tray appears later.
-    VrTrayIcon1.show();
     Timer1.start(150);
+}
+
+void TForm2::makeTrayIcon() {
+    VrTrayIcon1 = std::make_unique<QSystemTrayIcon>(windowIcon());
+    VrTrayIcon1->setToolTip(QStringLiteral("Скиталия"));
+    connect(VrTrayIcon1.get(), &QSystemTrayIcon::activated, this, &TForm2::trayActivated);
+    // Shown even before a tray exists: Qt docks the icon when a tray appears later.
+    VrTrayIcon1->show();
 }
 
 // The title needs none of this, and the window's face and the tabs' style re-lay every page
@@ -243,10 +250,14 @@ void TForm2::SpeedButton1Click() {
 // Without a tray there would be no way back to a hidden window, so it is minimised instead.
 void TForm2::SpeedButton2Click() {
     MediaPlayer1.play();
-    if (QSystemTrayIcon::isSystemTrayAvailable() && VrTrayIcon1.isVisible())
-        hideScreen(this);
-    else
-        showMinimized();
+    if (!VrTrayIcon1 || !VrTrayIcon1->isVisible())
+        return showMinimized();
+    trayWatch_.askPresent(this, [this](bool present) {
+        if (present)
+            hideScreen(this);
+        else
+            showMinimized();
+    });
 }
 
 void TForm2::VrTrayIcon1DblClick() {
@@ -260,17 +271,25 @@ void TForm2::VrTrayIcon1DblClick() {
 // Trays that speak StatusNotifier (Plasma, AppIndicator) never report a double-click.
 void TForm2::trayActivated(QSystemTrayIcon::ActivationReason reason) {
     if (reason == QSystemTrayIcon::DoubleClick ||
-        (reason == QSystemTrayIcon::Trigger && TrayWatch::watcherPresent()))
+        (reason == QSystemTrayIcon::Trigger && trayWatch_.statusNotifier()))
         VrTrayIcon1DblClick();
 }
 
 // A game hidden in a tray whose panel went away has no way back but this. A game on one of
-// its screens has one already; the main window stays hidden behind it.
+// its screens has one already, and the main window stays hidden behind it; but the save
+// screen only hides itself, so beside it the main window comes back too.
 void TForm2::trayGone() {
     const QList<QWidget *> screens = gameScreens();
     if (std::none_of(screens.begin(), screens.end(),
-                     [](const QWidget *screen) { return screen->isVisible(); }))
+                     [](const QWidget *screen) { return screen->isVisible() && screen != Form12; }))
         showScreen(this);
+}
+
+// Restored by the window manager, the window would still come back iconic from the tray.
+void TForm2::changeEvent(QEvent *event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange && isVisible() && !isMinimized())
+        startNormalWhenMapped(this);
 }
 
 void TForm2::N4Click() {

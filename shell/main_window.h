@@ -26,7 +26,8 @@ public:
     SoundSlot MediaPlayer2; // sleep, 6.wav
     SoundSlot MediaPlayer3; // toilet and death, 7.wav
     QTimer Timer1;
-    QSystemTrayIcon VrTrayIcon1;
+    // Made once Qt can pick its tray without waiting on a silent panel.
+    std::unique_ptr<QSystemTrayIcon> VrTrayIcon1;
 
 public Q_SLOTS:
     void Timer1Timer();
@@ -34,6 +35,7 @@ public Q_SLOTS:
     void SpeedButton1Click();
     void SpeedButton2Click();
     void VrTrayIcon1DblClick();
+    void trayGone();
     void N4Click();
     void N6Click();
     void N7Click();
@@ -62,9 +64,10 @@ private:
     void setUpKeyboard();
     void FormCreate();
     void putOffUntilShown();
+    void makeTrayIcon();
     void trayActivated(QSystemTrayIcon::ActivationReason reason);
-    void trayGone();
     void fillNeutralTexts();
+    void changeEvent(QEvent *event) override;
     // The next (1) or previous (-1) page, round from the last to the first.
     void turnPage(int step);
 

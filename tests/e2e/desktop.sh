@@ -3,8 +3,8 @@
 # paper; the tray brings back a hidden and a minimised main window; a minimised main window
 # gets no accident until it is back; the character dies while the accident's box is still
 # open; the death screen leaves the focus where the player puts it; every window carries the
-# game's icon. Then a StatusNotifier tray whose panel comes and goes never strands a game
-# hidden in it. Runs in a copy of the game folder.
+# game's icon; the XEmbed tray dies and comes back. Then a StatusNotifier tray whose panel
+# comes, goes or hangs never strands or holds up a game. Runs in a copy of the game folder.
 source "$(dirname "$0")/lib.sh"
 
 start_xvfb openbox
@@ -37,6 +37,31 @@ main_shown() {
     done)" ]]
 }
 
+# Restores the minimised main window as a taskbar does. Openbox may put it back anywhere, even
+# off the screen, so it is moved where the clicks reach it.
+restore_main() {
+    xdotool windowactivate "$main"
+    wait_active "$main" "the main window, restored,"
+    xdotool windowmove --sync "$main" 200 150
+}
+
+# Activates the game's icon once, as a StatusNotifier host reports a click on it, and waits
+# for the main window.
+activate_icon() {
+    local item
+    item=$(sni_item_of_game) || fail "the game's icon left the watcher"
+    bus_call -d "$item" -o /StatusNotifierItem -m org.kde.StatusNotifierItem.Activate 0 0 >/dev/null ||
+        fail "the game's icon took no activation"
+    wait_until 10 main_shown || fail "activating the game's icon did not bring back the main window"
+}
+
+# Ends the game as a player's session does when it closes.
+end_game() {
+    kill "$GAME_PID"
+    wait "$GAME_PID" 2>/dev/null
+    GAME_PID=
+}
+
 # Clicks the close button that openbox draws at the right end of the window's title bar.
 frame_close_click() {
     local x y top
@@ -66,6 +91,17 @@ sleep 0.5
 kill -0 "$GAME_PID" 2>/dev/null || fail "the frame's close button ended the game"
 main_shown || fail "the frame's close button closed the main window"
 tray_icon_of_game 5 >/dev/null || fail "the game's icon did not dock in the tray"
+
+# Hidden in the XEmbed tray when it dies: the main window is back at once, or the game would be
+# left with no window and no icon; the next tray gets the icon again.
+click_in "$main" 492 $((menu + 12)) # the tray button
+wait_until 10 not main_shown || fail "the tray button did not hide the main window"
+kill "$TRAY_PID"
+wait "$TRAY_PID" 2>/dev/null
+TRAY_PID=
+wait_until 1 main_shown || fail "the main window was not back within a second of the XEmbed tray going"
+start_tray
+tray_icon_of_game 10 >/dev/null || fail "the game's icon did not dock in the XEmbed tray that came back"
 load_save purse.sav
 
 # Two clicks 80 ms apart, before the tick disables the button: one paper, paid once.
@@ -178,13 +214,79 @@ screenshot "$main" e2e-desktop-back-without-watcher
 start_sni_tray
 wait_until 10 sni_item_of_game >/dev/null || fail "the game's icon did not register again"
 
-# A host reports a click on the icon as one activation: it brings the hidden window back.
+# Hidden beside the save screen when the panel goes: the save screen only hides itself, so
+# the main window comes back too, and stays once the save screen is left.
+menu_item 20 1
+screen=$(wait_window "Сохранить" "260x110") || fail "no save screen"
+click_in "$main" 492 $((menu + 12)) # the tray button
+wait_until 10 not main_shown || fail "the tray button did not hide the main window beside the save screen"
+stop_sni_tray
+wait_until 1 main_shown || fail "the main window was not back within a second beside the save screen"
+xdotool windowactivate "$screen" # the main window came up over it
+wait_active "$screen" "the save screen"
+click_in "$screen" 180 86 # "Отмена"
+wait_gone "Сохранить"
+main_shown || fail "the main window went with the save screen"
+
+# With no tray the tray button minimises; the player restores the window from the taskbar,
+# and a tray comes before the window goes to it.
+click_in "$main" 492 $((menu + 12))
+wait_until 10 not main_shown || fail "the tray button did not minimise the main window without a tray"
+restore_main
+start_sni_tray
+wait_until 10 sni_item_of_game >/dev/null || fail "the game's icon did not register with the tray that came"
+
+# A host reports a click on the icon as one activation: it brings the hidden window back,
+# shown and not iconic, whatever became of the window before.
 click_in "$main" 492 $((menu + 12))
 wait_until 10 not main_shown || fail "the tray button did not hide the main window again"
-item=$(sni_item_of_game) || fail "the game's icon left the watcher"
-bus_call -d "$item" -o /StatusNotifierItem -m org.kde.StatusNotifierItem.Activate 0 0 >/dev/null ||
-    fail "the game's icon took no activation"
-wait_until 10 main_shown || fail "activating the game's icon did not bring back the main window"
+activate_icon
+[[ "$(xprop -id "$main" WM_STATE)" == *"window state: Normal"* ]] ||
+    fail "the main window came back from the tray iconic"
 click_in "$main" 516 $((menu + 12)) # the close button
 expect_exit 0 10
+
+# A panel that hangs holds the watcher's name and answers nothing: it counts as no tray, and
+# the game never waits for it. Each check is taken while the panel is stopped and judged once
+# it runs again, so that nothing is left hanging.
+start_game "$COPY"
+wait_until 10 sni_item_of_game >/dev/null || fail "the game's icon did not register with the watcher"
+kill -STOP "$SNI_PID"
+click_in "$main" 492 $((menu + 12)) # the tray button
+wait_until 1 not main_shown
+minimised=$?
+kill -CONT "$SNI_PID"
+((minimised == 0)) || fail "the tray button did nothing for a second when the panel hung"
+[[ "$(xprop -id "$main" WM_STATE)" == *"window state: Iconic"* ]] ||
+    fail "the tray button hid the main window in a hung panel"
+end_game
+
+# Hung before the game starts: the title comes at once, the tray button minimises, and the
+# icon goes to the panel once it wakes.
+kill -STOP "$SNI_PID"
+started=$EPOCHREALTIME
+"$COPY" &
+GAME_PID=$!
+title=$(wait_window "Скиталия" "176x230" 5)
+title_seconds=$(awk -v a="$started" -v b="$EPOCHREALTIME" 'BEGIN { printf "%.1f", b - a }')
+if [[ -n "$title" ]]; then
+    click_in "$title" 80 100
+    main=$(wait_window "Скиталия" "536x[0-9]*" 5)
+fi
+if [[ -n "$title" && -n "$main" ]]; then
+    size=$(window_size "$main")
+    menu=$((${size#*x} - 350))
+    click_in "$main" 492 $((menu + 12))
+    wait_until 1 not main_shown
+    minimised=$?
+fi
+kill -CONT "$SNI_PID"
+[[ -n "$title" ]] || fail "no title within 5 s beside a hung panel"
+[[ -n "$main" ]] || fail "no main window within 5 s beside a hung panel"
+((minimised == 0)) || fail "the tray button did nothing for a second beside a panel hung from the start"
+[[ "$(xprop -id "$main" WM_STATE)" == *"window state: Iconic"* ]] ||
+    fail "the tray button hid the main window in a panel hung from the start"
+echo "title beside a hung panel after $title_seconds s"
+wait_until 15 sni_item_of_game >/dev/null || fail "the game's icon did not register with the woken panel"
+end_game
 echo "e2e desktop: passed"

@@ -1,6 +1,7 @@
 #include "core/character_state.h"
 #include "game_fixture.h"
 #include "platform/pictures.h"
+#include "platform/services.h"
 #include "shell/game_screens.h"
 #include "shell/main_window.h"
 #include "ui_main_window.h"
@@ -55,6 +56,8 @@ private Q_SLOTS:
     void aboutAndAuthorAreNotices();
     void closeButtonClicksThenEndsAndExitEndsSilently();
     void hideAndComeBackKeepsPageAndTexts();
+    void aTrayThatGoesLeavesAWayBack_data();
+    void aTrayThatGoesLeavesAWayBack();
     void tickRunsEvery150Milliseconds();
     void everyScreenCarriesTheGameIcon();
 
@@ -195,15 +198,39 @@ void TestMainWindow::hideAndComeBackKeepsPageAndTexts() {
     QTest::mouseClick(Form2->ui().SpeedButton2, Qt::LeftButton);
     QCOMPARE(game.services.sounds(), QStringList{"3.wav"});
     // Without a tray the window is minimised, never hidden beyond reach.
-    if (QSystemTrayIcon::isSystemTrayAvailable())
-        QVERIFY(Form2->isHidden());
-    else
-        QVERIFY(Form2->isVisible() && Form2->isMinimized());
+    QVERIFY(Form2->isVisible() && Form2->isMinimized());
 
     Form2->VrTrayIcon1DblClick();
     QVERIFY(Form2->isVisible() && !Form2->isMinimized());
     QCOMPARE(Form2->ui().PageControl1->currentIndex(), 4);
     QCOMPARE(Form2->ui().Label6->text(), QStringLiteral("77"));
+}
+
+// Hidden in a tray that goes, the main window comes back unless an open screen leads back to
+// it; the save screen's buttons only hide it.
+void TestMainWindow::aTrayThatGoesLeavesAWayBack_data() {
+    // The screens are made afresh for each row, after the table: named, not pointed to.
+    QTest::addColumn<QString>("screen");
+    QTest::addColumn<bool>("comesBack");
+    QTest::newRow("nothing open") << QString() << true;
+    QTest::newRow("the save screen") << QStringLiteral("Form12") << true;
+    QTest::newRow("the canteen") << QStringLiteral("Form8") << false;
+}
+
+void TestMainWindow::aTrayThatGoesLeavesAWayBack() {
+    QFETCH(QString, screen);
+    QFETCH(bool, comesBack);
+    QWidget *open = nullptr;
+    for (QWidget *candidate : gameScreens())
+        if (candidate->objectName() == screen)
+            open = candidate;
+    QCOMPARE(open == nullptr, screen.isEmpty());
+    if (open)
+        showScreen(open);
+    hideScreen(Form2);
+    Form2->trayGone();
+    QCOMPARE(Form2->isVisible(), comesBack);
+    QVERIFY(!open || open->isVisible());
 }
 
 void TestMainWindow::tickRunsEvery150Milliseconds() {
