@@ -7,7 +7,11 @@
 #include <QScreen>
 #include <QTimer>
 #include <QWidget>
+#include <QtGui/qguiapplication_platform.h>
 #include <algorithm>
+#include <cstdlib>
+#include <vector>
+#include <xcb/xcb.h>
 
 namespace {
 
@@ -66,6 +70,84 @@ private:
     QWidget *(*firstArea_)(QWidget *);
 };
 
+// Motif hints: flags, functions, decorations, input mode, status.
+constexpr uint32_t MotifFunctions = 1, MotifDecorations = 2;
+constexpr uint32_t MotifResize = 2, MotifMove = 4, MotifMinimise = 8;
+constexpr uint32_t MotifBorder = 2, MotifResizeHandle = 4, MotifTitle = 8;
+// ICCCM window hints: the flag of the initial state, its field, and the normal state.
+constexpr uint32_t StateHint = 2, InitialState = 2, NormalState = 1;
+
+const QString MinimiseGrantName = QStringLiteral("minimiseGrant");
+
+// Grants the minimise function to a screen's window until the screen is back from it; then
+// the window's own hints, Qt's, are put back.
+class MinimiseGrant : public QObject {
+public:
+    MinimiseGrant(QWidget *screen, xcb_connection_t *connection)
+        : QObject(screen)
+        , screen_(screen)
+        , connection_(connection)
+        , window_(screen->winId()) {
+        setObjectName(MinimiseGrantName);
+        const QByteArray name = QByteArrayLiteral("_MOTIF_WM_HINTS");
+        if (xcb_intern_atom_reply_t *atom = xcb_intern_atom_reply(
+                connection_, xcb_intern_atom(connection_, 0, name.size(), name.constData()),
+                nullptr)) {
+            motif_ = atom->atom;
+            free(atom);
+        }
+        own_ = read(motif_);
+        write(motif_, {MotifFunctions | MotifDecorations, MotifMove | MotifResize | MotifMinimise,
+                       MotifBorder | MotifResizeHandle | MotifTitle, 0, 0});
+        screen->installEventFilter(this);
+    }
+
+    bool eventFilter(QObject *, QEvent *event) override {
+        if (event->type() != QEvent::WindowStateChange || screen_->isMinimized())
+            return false;
+        if (screen_->winId() == window_) {
+            own_.empty() ? void(xcb_delete_property(connection_, window_, motif_))
+                         : write(motif_, own_);
+            // Qt asked for the window to be mapped minimised and, when the window manager
+            // brings it back, never takes that back: hidden and shown again, as an activity
+            // screen does with it, it would come up minimised.
+            std::vector<uint32_t> hints = read(XCB_ATOM_WM_HINTS);
+            if (hints.size() > InitialState && hints[0] & StateHint) {
+                hints[InitialState] = NormalState;
+                write(XCB_ATOM_WM_HINTS, hints);
+            }
+            xcb_flush(connection_);
+        }
+        deleteLater();
+        return false;
+    }
+
+private:
+    std::vector<uint32_t> read(xcb_atom_t property) const {
+        std::vector<uint32_t> values;
+        xcb_get_property_reply_t *reply = xcb_get_property_reply(
+            connection_, xcb_get_property(connection_, 0, window_, property, property, 0, 16),
+            nullptr);
+        if (reply && reply->format == 32) {
+            const auto *data = static_cast<const uint32_t *>(xcb_get_property_value(reply));
+            values.assign(data, data + xcb_get_property_value_length(reply) / 4);
+        }
+        free(reply);
+        return values;
+    }
+
+    void write(xcb_atom_t property, const std::vector<uint32_t> &values) {
+        xcb_change_property(connection_, XCB_PROP_MODE_REPLACE, window_, property, property, 32,
+                            values.size(), values.data());
+    }
+
+    QWidget *screen_;
+    xcb_connection_t *connection_;
+    xcb_window_t window_;
+    xcb_atom_t motif_ = XCB_ATOM_NONE;
+    std::vector<uint32_t> own_;
+};
+
 } // namespace
 
 void playByKeyboard(QWidget *screen, QWidget *(*firstArea)(QWidget *screen)) {
@@ -107,6 +189,15 @@ void centreOnScreen(QWidget *screen) {
     QRect frame(QPoint(), screen->size());
     frame.moveCenter(display->availableGeometry().center());
     screen->move(frame.topLeft());
+}
+
+void minimiseScreen(QWidget *screen) {
+    // The offscreen platform answers as X11 too, without a connection.
+    auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    if (x11 && x11->connection() &&
+        !screen->findChild<QObject *>(MinimiseGrantName, Qt::FindDirectChildrenOnly))
+        new MinimiseGrant(screen, x11->connection());
+    screen->showMinimized();
 }
 
 void makeDialogScreen(QWidget *screen, const QString &caption, QSize clientSize,

@@ -26,3 +26,7 @@ void playByKeyboard(QWidget *screen, QWidget *(*firstArea)(QWidget *screen) = nu
 void focusFirstControl(QWidget *area);
 void setBackground(QWidget *widget, const QColor &colour);
 void centreOnScreen(QWidget *screen);
+// Minimises a screen whose frame has no buttons. mutter refuses to minimise an X11 window whose
+// Motif hints withhold the minimise function, as Qt's hints for such a frame do; so the
+// function is granted, with no button drawn for it, until the screen is back.
+void minimiseScreen(QWidget *screen);

@@ -246,7 +246,7 @@ void TForm2::SpeedButton2Click() {
     if (QSystemTrayIcon::isSystemTrayAvailable() && VrTrayIcon1.isVisible())
         hideScreen(this);
     else
-        showMinimized();
+        minimiseScreen(this);
 }
 
 void TForm2::VrTrayIcon1DblClick() {
