@@ -183,12 +183,13 @@ void setBackground(QWidget *widget, const QColor &colour) {
 }
 
 void centreOnScreen(QWidget *screen) {
-    const QScreen *display = QGuiApplication::primaryScreen();
+    const QScreen *display = screen->screen();
     if (!display)
         return;
+    const QRect free = display->availableGeometry();
     QRect frame(QPoint(), screen->size());
-    frame.moveCenter(display->availableGeometry().center());
-    screen->move(frame.topLeft());
+    frame.moveCenter(free.center());
+    screen->move(std::max(frame.left(), free.left()), std::max(frame.top(), free.top()));
 }
 
 void minimiseScreen(QWidget *screen) {
