@@ -38,7 +38,8 @@ double msSince(std::chrono::steady_clock::time_point start) {
 
 int main(int argc, char *argv[]) {
     QApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
-    QApplication::setApplicationName(QStringLiteral("ru.skitalia.Skitalia"));
+    QApplication::setApplicationName(QStringLiteral("Скиталия"));
+    QApplication::setDesktopFileName(QStringLiteral("ru.skitalia.Skitalia"));
     QApplication app(argc, argv);
     BuiltGameServices services;
     installServices(&services);

@@ -1,10 +1,15 @@
 #include "persistence/open_dialog.h"
 
+#include <QCoreApplication>
+#include <QEvent>
 #include <QFileSystemModel>
 #include <QHeaderView>
 #include <QIdentityProxyModel>
+#include <QLayout>
 #include <QListView>
+#include <QScreen>
 #include <QTreeView>
+#include <algorithm>
 
 namespace {
 
@@ -77,6 +82,11 @@ OpenSavedGameDialog::OpenSavedGameDialog(QWidget *parent, const QString &folder)
     fitColumns();
 }
 
+void OpenSavedGameDialog::showEvent(QShowEvent *event) {
+    QFileDialog::showEvent(event);
+    fitScreen();
+}
+
 // Qt sizes the columns for short English texts; each gets the width of its widest Russian
 // text, and the list the width of all of them.
 void OpenSavedGameDialog::fitColumns() {
@@ -107,4 +117,26 @@ void OpenSavedGameDialog::fitColumns() {
     if (auto *places = findChild<QListView *>(QStringLiteral("sidebar")))
         places->setMinimumWidth(places->sizeHintForColumn(0) + 2 * places->frameWidth() + padding);
     resize(sizeHint().expandedTo(size()));
+}
+
+// On a small or magnified screen the dialog fits the free area, its frame included: the list
+// gives up its width first, and its columns scroll.
+void OpenSavedGameDialog::fitScreen() {
+    const QScreen *display = screen();
+    const int frame = style()->pixelMetric(QStyle::PM_TitleBarHeight);
+    const QSize room = display->availableGeometry().size() - QSize(frame, 2 * frame);
+    if (auto *view = findChild<QTreeView *>(QStringLiteral("treeView"))) {
+        const int excess = minimumSizeHint().width() - room.width();
+        if (excess > 0) {
+            view->setMinimumWidth(std::max(0, view->minimumWidth() - excess));
+            // The splitter between the places and the list learns of it by a posted event.
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+            layout()->activate();
+        }
+    }
+    resize(size().boundedTo(room).expandedTo(minimumSizeHint()));
+    // Placed again within the free area, the frame's title and border included.
+    const QRect free = display->availableGeometry();
+    move(std::clamp(x(), free.left(), std::max(free.left(), free.right() - frame - width())),
+         std::clamp(y(), free.top(), std::max(free.top(), free.bottom() - 2 * frame - height())));
 }

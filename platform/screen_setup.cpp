@@ -1,5 +1,7 @@
 #include "platform/screen_setup.h"
 
+#include "platform/x11_tray.h"
+
 #include <QAbstractButton>
 #include <QCloseEvent>
 #include <QGuiApplication>
@@ -7,7 +9,11 @@
 #include <QScreen>
 #include <QTimer>
 #include <QWidget>
+#include <QtGui/qguiapplication_platform.h>
 #include <algorithm>
+#include <cstdlib>
+#include <vector>
+#include <xcb/xcb.h>
 
 namespace {
 
@@ -66,6 +72,76 @@ private:
     QWidget *(*firstArea_)(QWidget *);
 };
 
+// Motif hints: flags, functions, decorations, input mode, status.
+constexpr uint32_t MotifFunctions = 1, MotifDecorations = 2;
+constexpr uint32_t MotifResize = 2, MotifMove = 4, MotifMinimise = 8;
+constexpr uint32_t MotifBorder = 2, MotifResizeHandle = 4, MotifTitle = 8;
+
+const QString MinimiseGrantName = QStringLiteral("minimiseGrant");
+
+// Grants the minimise function to a screen's window until the screen is back from it; then
+// the window's own hints, Qt's, are put back.
+class MinimiseGrant : public QObject {
+public:
+    MinimiseGrant(QWidget *screen, xcb_connection_t *connection)
+        : QObject(screen)
+        , screen_(screen)
+        , connection_(connection)
+        , window_(screen->winId()) {
+        setObjectName(MinimiseGrantName);
+        const QByteArray name = QByteArrayLiteral("_MOTIF_WM_HINTS");
+        if (xcb_intern_atom_reply_t *atom = xcb_intern_atom_reply(
+                connection_, xcb_intern_atom(connection_, 0, name.size(), name.constData()),
+                nullptr)) {
+            motif_ = atom->atom;
+            free(atom);
+        }
+        own_ = read(motif_);
+        write(motif_, {MotifFunctions | MotifDecorations, MotifMove | MotifResize | MotifMinimise,
+                       MotifBorder | MotifResizeHandle | MotifTitle, 0, 0});
+        screen->installEventFilter(this);
+    }
+
+    bool eventFilter(QObject *, QEvent *event) override {
+        if (event->type() != QEvent::WindowStateChange || screen_->isMinimized())
+            return false;
+        if (screen_->winId() == window_) {
+            own_.empty() ? void(xcb_delete_property(connection_, window_, motif_))
+                         : write(motif_, own_);
+            xcb_flush(connection_);
+            // Shown again after a hide, as an activity screen does, it would come up iconic.
+            startNormalWhenMapped(screen_);
+        }
+        deleteLater();
+        return false;
+    }
+
+private:
+    std::vector<uint32_t> read(xcb_atom_t property) const {
+        std::vector<uint32_t> values;
+        xcb_get_property_reply_t *reply = xcb_get_property_reply(
+            connection_, xcb_get_property(connection_, 0, window_, property, property, 0, 16),
+            nullptr);
+        if (reply && reply->format == 32) {
+            const auto *data = static_cast<const uint32_t *>(xcb_get_property_value(reply));
+            values.assign(data, data + xcb_get_property_value_length(reply) / 4);
+        }
+        free(reply);
+        return values;
+    }
+
+    void write(xcb_atom_t property, const std::vector<uint32_t> &values) {
+        xcb_change_property(connection_, XCB_PROP_MODE_REPLACE, window_, property, property, 32,
+                            values.size(), values.data());
+    }
+
+    QWidget *screen_;
+    xcb_connection_t *connection_;
+    xcb_window_t window_;
+    xcb_atom_t motif_ = XCB_ATOM_NONE;
+    std::vector<uint32_t> own_;
+};
+
 } // namespace
 
 void playByKeyboard(QWidget *screen, QWidget *(*firstArea)(QWidget *screen)) {
@@ -101,12 +177,22 @@ void setBackground(QWidget *widget, const QColor &colour) {
 }
 
 void centreOnScreen(QWidget *screen) {
-    const QScreen *display = QGuiApplication::primaryScreen();
+    const QScreen *display = screen->screen();
     if (!display)
         return;
+    const QRect free = display->availableGeometry();
     QRect frame(QPoint(), screen->size());
-    frame.moveCenter(display->availableGeometry().center());
-    screen->move(frame.topLeft());
+    frame.moveCenter(free.center());
+    screen->move(std::max(frame.left(), free.left()), std::max(frame.top(), free.top()));
+}
+
+void minimiseScreen(QWidget *screen) {
+    // The offscreen platform answers as X11 too, without a connection.
+    auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    if (x11 && x11->connection() &&
+        !screen->findChild<QObject *>(MinimiseGrantName, Qt::FindDirectChildrenOnly))
+        new MinimiseGrant(screen, x11->connection());
+    screen->showMinimized();
 }
 
 void makeDialogScreen(QWidget *screen, const QString &caption, QSize clientSize,

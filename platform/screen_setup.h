@@ -25,4 +25,10 @@ void playByKeyboard(QWidget *screen, QWidget *(*firstArea)(QWidget *screen) = nu
 // none, the window keeps no focus, so no control of another arrangement stays focused.
 void focusFirstControl(QWidget *area);
 void setBackground(QWidget *widget, const QColor &colour);
+// Centred on its screen's free area; a screen larger than that keeps its top left, with the
+// title and the menu, on it.
 void centreOnScreen(QWidget *screen);
+// Minimises a screen whose frame has no buttons. mutter refuses to minimise an X11 window whose
+// Motif hints withhold the minimise function, as Qt's hints for such a frame do; so the
+// function is granted, with no button drawn for it, until the screen is back.
+void minimiseScreen(QWidget *screen);

@@ -36,15 +36,18 @@ int main(int argc, char *argv[]) {
     }
     preferX11();
     QApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
-    // Desktops match windows to the desktop entry by its id: X11 by the window class, which Qt
-    // takes from the application name, Wayland by the desktop file name.
-    QApplication::setApplicationName(QStringLiteral("ru.skitalia.Skitalia"));
+    // The application name is what GNOME's top bar (through the X11 window class), the tray
+    // item's title and screen readers call the game. Desktops find the desktop entry by its id:
+    // Wayland and KDE by the desktop file name, GNOME on X11 by the window class's instance.
+    QApplication::setApplicationName(QStringLiteral("Скиталия"));
     QApplication::setDesktopFileName(QStringLiteral("ru.skitalia.Skitalia"));
-    // The game takes no command line: Qt sees the program's name only, so its own options
-    // (-reverse, -style, -platform and the rest) change nothing.
+    // The game takes no command line: Qt sees the program's name and the instance only, so its
+    // own options (-reverse, -style, -platform and the rest) change nothing.
     static char fallbackName[] = "skitalia";
-    int qtArgc = 1;
-    char *qtArgv[] = {argc > 0 && argv[0] ? argv[0] : fallbackName, nullptr};
+    static char nameOption[] = "-name";
+    static char instance[] = "ru.skitalia.Skitalia";
+    int qtArgc = 3;
+    char *qtArgv[] = {argc > 0 && argv[0] ? argv[0] : fallbackName, nameOption, instance, nullptr};
     QApplication app(qtArgc, qtArgv);
     // Hiding every window (the tray, an activity screen) must not end the game.
     QApplication::setQuitOnLastWindowClosed(false);

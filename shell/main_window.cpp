@@ -251,12 +251,12 @@ void TForm2::SpeedButton1Click() {
 void TForm2::SpeedButton2Click() {
     MediaPlayer1.play();
     if (!VrTrayIcon1 || !VrTrayIcon1->isVisible())
-        return showMinimized();
+        return minimiseScreen(this);
     trayWatch_.askPresent(this, [this](bool present) {
         if (present)
             hideScreen(this);
         else
-            showMinimized();
+            minimiseScreen(this);
     });
 }
 

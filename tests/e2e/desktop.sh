@@ -191,6 +191,8 @@ start_sni_tray
 export DBUS_SESSION_BUS_ADDRESS=$SESSION_BUS
 start_game "$COPY"
 wait_until 10 sni_item_of_game >/dev/null || fail "the game's icon did not register with the watcher"
+[[ "$(bus_call -d "$(sni_item_of_game)" -o /StatusNotifierItem -m org.freedesktop.DBus.Properties.Get \
+    org.kde.StatusNotifierItem Title)" == "(<'Скиталия'>,)" ]] || fail "the game's icon is not titled «Скиталия»"
 
 # The panel goes while the canteen is open: the canteen is the way back, and the main window
 # stays hidden. The new watcher's coming is handled after the old one's going.

@@ -703,7 +703,7 @@ PY
 # tooltip, the one other such window, is told apart by it.
 menu_open() {
     local id
-    for id in $(xdotool search --onlyvisible --maxdepth 1 --class '^ru\.skitalia\.Skitalia$' 2>/dev/null); do
+    for id in $(xdotool search --onlyvisible --maxdepth 1 --classname '^ru\.skitalia\.Skitalia$' 2>/dev/null); do
         xwininfo -id "$id" 2>/dev/null | grep -q 'Override Redirect State: yes' || continue
         xprop -id "$id" _NET_WM_WINDOW_TYPE 2>/dev/null | grep -q _NET_WM_WINDOW_TYPE_TOOLTIP ||
             return 0
@@ -815,4 +815,58 @@ back_to_main() {
 clicked_back() {
     click_in "$1" "$2" "$3" 2>/dev/null
     main=$(wait_window "Скиталия" "536x[0-9]*" 1)
+}
+
+# A GNOME session without a tray extension: mutter, the window manager of gnome-shell, headless
+# on Wayland with Xwayland, on a private session bus and with no system bus, the game's
+# platform left to the game (set but empty, as some sessions export it). Exports
+# WAYLAND_DISPLAY, DISPLAY and XAUTHORITY (Xwayland's), where the game's windows come up as
+# X11 windows. mutter owns that X server: kept as XVFB_PID, it is stopped last and its keys
+# checked by stop_all.
+start_gnome_session() {
+    local log="$DESKTOP_DIR/mutter.log"
+    export XDG_SESSION_TYPE=wayland WAYLAND_DISPLAY=skitalia-gnome QT_QPA_PLATFORM=
+    unset DISPLAY
+    start_session_bus
+    export DBUS_SESSION_BUS_ADDRESS=$SESSION_BUS
+    export DBUS_SYSTEM_BUS_ADDRESS="unix:path=$DESKTOP_DIR/no-system-bus"
+    GSETTINGS_BACKEND=memory mutter --headless --wayland --virtual-monitor 1024x768 --sm-disable \
+        --wayland-display="$WAYLAND_DISPLAY" >"$log" 2>&1 &
+    XVFB_PID=$!
+    wait_until 30 grep -qs 'Using public X11 display' "$log" ||
+        fail "mutter did not offer Xwayland: $(tail -n5 "$log")"
+    DISPLAY=$(sed -n 's/.*Using public X11 display \(:[0-9]*\).*/\1/p' "$log")
+    XAUTHORITY=$(compgen -G "$XDG_RUNTIME_DIR/.mutter-Xwaylandauth.*") || fail "mutter wrote no X authority"
+    export DISPLAY XAUTHORITY
+    wait_until 20 xdpyinfo >/dev/null 2>&1 || fail "Xwayland on $DISPLAY does not answer"
+    wait_until 10 mutter_manages || fail "mutter does not manage $DISPLAY: $(tail -n5 "$log")"
+}
+
+mutter_manages() { [[ "$(wm_name)" == Mutter ]]; }
+
+# True while the window is minimised: its ICCCM state is Iconic.
+iconic() {
+    [[ "$(xprop -id "$1" WM_STATE 2>/dev/null | sed -n 's/.*window state: //p')" == Iconic ]]
+}
+
+# The window's place on the screen, "X Y"; a window manager may animate it there.
+window_place() {
+    xwininfo -id "$1" | sed -n 's/^ *Absolute upper-left [XY]: *//p' | tr '\n' ' '
+}
+at_place() { [[ "$(window_place "$1")" == "$2" ]]; }
+
+# placed_by_game for mutter's frame, whose title bar is taller than that check allows for: the
+# frame (the client and the extents mutter names) must be about centred, and the window must
+# ask for no frame buttons: no decorations, or functions without minimise, maximise and close.
+placed_in_frame() {
+    local x y w h left right top bottom flags functions decorations
+    read -r x y w h <<<"$(xwininfo -id "$1" |
+        sed -n 's/^ *\(Absolute upper-left [XY]\|Width\|Height\): *//p' | tr '\n' ' ')"
+    IFS=', ' read -r left right top bottom <<<"$(xprop -id "$1" _NET_FRAME_EXTENTS | sed -n 's/.* = //p')"
+    local dx=$(((x - ${left:-0}) * 2 + w + ${left:-0} + ${right:-0} - 1024))
+    local dy=$(((y - ${top:-0}) * 2 + h + ${top:-0} + ${bottom:-0} - 768))
+    ((dx * dx <= 64 * 64 && dy * dy <= 64 * 64)) || fail "$2 framed at $x,$y ($w x $h), not centred"
+    IFS=', ' read -r flags functions decorations _ <<<"$(xprop -id "$1" _MOTIF_WM_HINTS | sed -n 's/.* = //p')"
+    ((${flags:-0} & 2 && decorations == 0 || ${flags:-0} & 1 && !(functions & 0x38))) ||
+        fail "$2 lets mutter add frame buttons: $(xprop -id "$1" _MOTIF_WM_HINTS)"
 }

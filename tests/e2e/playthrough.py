@@ -105,6 +105,8 @@ class Game:
         pyatspi.Registry.getDesktop(0)
         self.process = subprocess.Popen([GAME], cwd=GAME_DIR)
         self.app = wait_for(self._find_app, "the game never appeared on the accessibility bus", 20)
+        # Screen readers say the application's name: the game's own, not its desktop id.
+        check(name_of(self.app) == "Скиталия", f"the game is named «{name_of(self.app)}» on the bus")
 
     def _find_app(self):
         desktop = pyatspi.Registry.getDesktop(0)
