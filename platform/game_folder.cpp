@@ -13,6 +13,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+int (*makeLink)(const char *target, const char *link) = ::symlink;
+
 namespace {
 
 QByteArray linkTarget(const QByteArray &link) {
@@ -34,7 +36,7 @@ bool linkGameFile(const QString &installFolder, const QString &userFolder, const
             return false;
     }
     // A second game starting at the same moment may have made it already.
-    return ::symlink(target.constData(), link.constData()) == 0 || errno == EEXIST;
+    return makeLink(target.constData(), link.constData()) == 0 || errno == EEXIST;
 }
 
 } // namespace

@@ -17,6 +17,10 @@ QString userGameFolder();
 // shared by every user, root too: none of them may save into it.
 bool insideSystemPrefix(const QString &installFolder);
 
+// The call that links a game file into the player's folder; tests replace it to let another
+// game come first.
+extern int (*makeLink)(const char *target, const char *link);
+
 struct GameFolders {
     QString program; // the game's files are loaded from here
     QString saves;   // games are saved and loaded here, through its staging file

@@ -6,6 +6,7 @@
 #include <optional>
 #include <pulse/context.h>
 #include <pulse/proplist.h>
+#include <pulse/sample.h>
 #include <pulse/stream.h>
 #include <pulse/thread-mainloop.h>
 #include <pulse/timeval.h>
@@ -23,6 +24,8 @@ constexpr milliseconds RetryAfter{2000};
 // The desktop entry's id, which is also the name of the installed icon.
 constexpr const char *AppId = "ru.skitalia.Skitalia";
 
+static_assert(MaxSoundRate <= PA_RATE_MAX, "the checked sounds must be playable");
+
 class OutputPlayer;
 
 // The one connection to the sound server. libpulse runs the callbacks on a thread of its own
@@ -35,6 +38,9 @@ struct Output {
     pa_context *context = nullptr;
     pa_time_event *retry = nullptr;
     bool asked = false;
+    // Until the first connection is made or fails, requests wait for it: a server slow to
+    // answer at start-up still gives the greeting. Later, a server away is silence.
+    bool starting = true;
 
     Output() = default;
     Output(const Output &) = delete;
@@ -133,9 +139,14 @@ public:
         return started_ && Clock::now() - *started_ < length_;
     }
 
-    // A request made before the stream is ready waits for it.
+    // A request plays now or never: one made while the server is away is not kept for its
+    // return. Only a stream being opened, or the first connection, is waited for.
     void playFromStart() override {
         const OutputLock lock;
+        if (!stream_ && contextReady())
+            openStream(); // the server ended the last one while staying connected
+        if (!stream_ && !output.starting)
+            return;
         started_ = Clock::now();
         pending_ = true;
         if (stream_ && pa_stream_get_state(stream_) == PA_STREAM_READY)
@@ -172,7 +183,9 @@ public:
         pa_stream_unref(stream_);
         stream_ = nullptr;
         written_ = samples_.size();
-        wantTrigger_ = false;
+        // Whatever was asked of this stream is lost with it; the next request starts anew.
+        pending_ = false;
+        started_.reset();
     }
 
     void freeTimers() { freeTimer(corkTimer_); }
@@ -189,7 +202,7 @@ private:
         if (state == PA_STREAM_READY && player->pending_)
             player->handOver();
         else if (state == PA_STREAM_FAILED || state == PA_STREAM_TERMINATED)
-            player->closeStream(); // the connection went; a new one opens a new stream
+            player->closeStream(); // the connection or the stream went: reopened when needed
     }
 
     static void streamWritable(pa_stream *, size_t, void *data) {
@@ -213,7 +226,6 @@ private:
         pending_ = false;
         started_ = Clock::now();
         written_ = 0;
-        fresh_ = true;
         wantCorked_ = false;
         settle();
         writeMore();
@@ -228,18 +240,10 @@ private:
             if (room == 0 || room == static_cast<size_t>(-1))
                 return;
             const size_t piece = std::min(room, static_cast<size_t>(samples_.size() - written_));
-            // The first piece goes at the server's read position, so that the silent tail of
-            // the previous play, if the server still holds some, gives way at once.
             if (pa_stream_write(stream_, samples_.constData() + written_, piece, nullptr, 0,
-                                fresh_ ? PA_SEEK_RELATIVE_ON_READ : PA_SEEK_RELATIVE) < 0)
+                                PA_SEEK_RELATIVE) < 0)
                 return;
             written_ += static_cast<qsizetype>(piece);
-            if (fresh_) {
-                fresh_ = false;
-                // A sound shorter than the stream's prebuffer would otherwise wait for more.
-                wantTrigger_ = true;
-                settle();
-            }
         }
     }
 
@@ -255,9 +259,6 @@ private:
         if (corked_ != wantCorked_) {
             operation_ = pa_stream_cork(stream_, wantCorked_ ? 1 : 0, operationDone, this);
             corked_ = wantCorked_;
-        } else if (wantTrigger_) {
-            operation_ = pa_stream_trigger(stream_, operationDone, this);
-            wantTrigger_ = false;
         }
     }
 
@@ -269,10 +270,8 @@ private:
     pa_operation *operation_ = nullptr;
     pa_time_event *corkTimer_ = nullptr;
     qsizetype written_ = 0;
-    bool fresh_ = false;
     bool corked_ = true;
     bool wantCorked_ = true;
-    bool wantTrigger_ = false;
     bool pending_ = false;
     std::optional<Clock::time_point> started_;
 };
@@ -280,6 +279,7 @@ private:
 void contextState(pa_context *context, void *) {
     switch (pa_context_get_state(context)) {
     case PA_CONTEXT_READY:
+        output.starting = false;
         for (OutputPlayer *player : output.players)
             player->openStream();
         break;
@@ -315,6 +315,7 @@ void Output::connect() {
 }
 
 void Output::retryLater() {
+    starting = false;
     armTimer(retry, RetryAfter, retryTime, nullptr);
 }
 

@@ -44,10 +44,14 @@ QString readWav(const QString &path, PcmSound &sound) {
             const quint16 channels = le16(data, body + 2);
             const quint32 rate = le32(data, body + 4);
             const quint16 bits = le16(data, body + 14);
-            pcm = format == 1 && (channels == 1 || channels == 2) && (bits == 8 || bits == 16) &&
-                  rate > 0;
+            pcm = format == 1 && (channels == 1 || channels == 2) && (bits == 8 || bits == 16);
             if (!pcm)
                 return QStringLiteral("нужен несжатый PCM, 8 или 16 бит");
+            // The player's buffers grow with the rate: a rate no server plays is refused here.
+            if (rate == 0 || rate > MaxSoundRate)
+                return QStringLiteral("частота %1 Гц не воспроизводится (нужно от 1 до %2 Гц)")
+                    .arg(rate)
+                    .arg(MaxSoundRate);
             sound.rate = static_cast<int>(rate);
             sound.channels = channels;
             sound.bits = bits;

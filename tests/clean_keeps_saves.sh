@@ -3,8 +3,10 @@
 # every build product goes.
 set -euo pipefail
 SOURCE=$1
+# For its time limit and its removal of what it made at every way out.
+source "$(dirname "$0")/e2e/lib.sh"
 tree=$(mktemp -d)
-trap 'rm -rf "$tree"' EXIT
+REMOVE_AT_EXIT+=("$tree")
 cp "$SOURCE/Makefile" "$tree/"
 kept=(build/default/game/game.sav build/default/game/.sav build/default/game/old/first.sav
       build/asan/game/x.sav)

@@ -11,17 +11,18 @@ source "$(dirname "$0")/e2e/lib.sh"
 
 scratch=$(mktemp -d)
 chmod 755 "$scratch"
+REMOVE_AT_EXIT+=("$scratch")
 installed=
-cleanup() {
-    if [[ -n "$installed" ]]; then
-        dpkg --purge skitalia >/dev/null 2>&1
-        # What a failing root's game may have left, which would spoil the next install.
-        rm -f /usr/lib/games/skitalia/prox.dat /usr/lib/games/skitalia/root.sav
-        rmdir /usr/lib/games/skitalia 2>/dev/null
-    fi
-    rm -rf "$scratch"
+# Run at every way out, a timeout or a signal too: a package left installed would pass for
+# the system's own in the next run, and never be removed.
+purge() {
+    [[ -n "$installed" ]] || return 0
+    dpkg --purge skitalia >/dev/null 2>&1
+    # What a failing root's game may have left, which would spoil the next install.
+    rm -f /usr/lib/games/skitalia/prox.dat /usr/lib/games/skitalia/root.sav
+    rmdir /usr/lib/games/skitalia 2>/dev/null
 }
-trap cleanup EXIT
+AT_EXIT+=(purge)
 
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$BUILD/CMakeCache.txt")
 deb="$scratch/skitalia_${version}_$(dpkg --print-architecture).deb"
@@ -34,7 +35,8 @@ for library in libc6 libqt6widgets6 libpulse0 libturbojpeg0; do
     [[ "$depends" =~ (^|, )${library}( |,|$) ]] || fail "Depends lacks $library: $depends"
 done
 
-lintian --fail-on error,warning --display-info --pedantic "$deb" >"$scratch/lintian.log" 2>&1 ||
+# Lintian leaves a folder of its own in TMPDIR.
+TMPDIR=$scratch lintian --fail-on error,warning --display-info --pedantic "$deb" >"$scratch/lintian.log" 2>&1 ||
     fail "lintian: $(grep -v '^running with root' "$scratch/lintian.log")"
 grep hardening- "$scratch/lintian.log" && fail "lintian finds the executable without hardening"
 
@@ -69,16 +71,8 @@ saves="$home/.local/share/skitalia"
 runuser -u nobody -- test -w "$game" && fail "the installed game folder is writable by nobody"
 
 start_xvfb
-AT_EXIT+=(cleanup)
-cat >"$scratch/play" <<EOF
-#!/bin/sh
-exec runuser -u nobody -- env -i HOME="$home" DISPLAY="$DISPLAY" PATH=/usr/bin:/bin \
-    LANG=C.UTF-8 "$root$exec_line"
-EOF
-chmod 755 "$scratch/play"
-
 FOLDER=$saves
-start_game "$scratch/play"
+start_game as_player nobody "$home" "$root$exec_line"
 class=$(xprop -id "$main" WM_CLASS)
 [[ "$class" == *'"ru.skitalia.Skitalia"'* ]] || fail "the window's class is not the desktop id: $class"
 # An hour of begging, so that the saved game differs from a new one.
@@ -90,7 +84,7 @@ first=$(values "$saves/first.sav") || fail "first.sav is not a saved game"
 click_in "$main" 516 $((menu + 12)) # the close button
 expect_exit 0 10
 
-start_game "$scratch/play"
+start_game as_player nobody "$home" "$root$exec_line"
 load_save first.sav
 save_as second
 [[ "$(values "$saves/second.sav")" == "$first" ]] || fail "the loaded game saved other values"
@@ -101,8 +95,7 @@ expect_exit 0 10
 # A player whose data home is a file: told once why, over the title, and the game plays on;
 # a save names the cause instead of the installed folder's refusal.
 touch "$scratch/data-home"
-sed -i "s|env -i |env -i XDG_DATA_HOME=$scratch/data-home |" "$scratch/play"
-"$scratch/play" &
+as_player nobody "$home" XDG_DATA_HOME="$scratch/data-home" "$root$exec_line" &
 GAME_PID=$!
 box=$(wait_window "skitalia" "[0-9]*x[0-9]*") || fail "no box about the player's folder"
 screenshot "$box" package-folder-unmade
@@ -123,11 +116,8 @@ expect_exit 0 10
 if [[ -n "$installed" ]]; then
     installed_files=$(find "$game" -printf '%p %s %T@\n' | sort)
     mkdir "$scratch/root-home"
-    printf '#!/bin/sh\nexec env -i HOME="%s" DISPLAY="%s" PATH=/usr/bin:/bin LANG=C.UTF-8 %s\n' \
-        "$scratch/root-home" "$DISPLAY" "$exec_line" >"$scratch/play-as-root"
-    chmod 755 "$scratch/play-as-root"
     FOLDER="$scratch/root-home/.local/share/skitalia"
-    start_game "$scratch/play-as-root"
+    start_game as_player root "$scratch/root-home" "$exec_line"
     save_as root
     click_in "$main" 516 $((menu + 12))
     expect_exit 0 10

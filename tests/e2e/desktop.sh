@@ -23,12 +23,12 @@ has_icon() {
     [[ "$(icon_of "$1")" == "$(icon_of "$main")" ]] || fail "$2 does not carry the game's icon"
 }
 
-# Double-clicks the game's icon in the tray.
-tray_double_click() {
+# Clicks the game's icon in the tray, twice unless told.
+tray_click() {
     local icon
     icon=$(tray_icon_of_game 5) || fail "the game's icon is not in the tray"
     read -r _ x y <<<"$icon"
-    click_at "$x" "$y" 2
+    click_at "$x" "$y" "${1:-2}"
 }
 
 main_shown() {
@@ -77,14 +77,17 @@ read -r citizenship passport room _ _ _ _ _ _ _ _ money _ <<<"$(values "$FOLDER/
 [[ "$citizenship $passport $room" == "2 2 0" ]] || fail "papers held: $citizenship $passport $room"
 ((money == 5000)) || fail "two papers for 10000 left $money, not 5000"
 
-# Hidden to the tray, and minimised: a double-click on the tray icon brings it back.
+# Hidden to the tray, and minimised: a double-click on the tray icon brings it back, a
+# single click does not.
 click_in "$main" 492 $((menu + 12)) # the tray button
 wait_until 10 not main_shown || fail "the tray button did not hide the main window"
-tray_double_click
+tray_click 1
+wait_until 1 main_shown && fail "a single click on the tray icon brought back the main window"
+tray_click
 wait_until 10 main_shown || fail "the tray did not bring back the hidden main window"
 xdotool windowminimize "$main"
 wait_until 10 not main_shown || fail "the main window did not minimise"
-tray_double_click
+tray_click
 wait_until 10 main_shown || fail "the tray did not bring back the minimised main window"
 
 # The canteen open, the main window brought beside it by the tray and minimised: eating fills
@@ -94,7 +97,7 @@ click_in "$main" 98 $((menu + 99))  # "Пожрать"
 canteen=$(wait_window "Столовая" "330x220") || { screenshot root debug-no-canteen; fail "no canteen"; }
 has_icon "$canteen" "the canteen"
 frame_close_click "$canteen"
-tray_double_click
+tray_click
 wait_until 10 main_shown || fail "the tray did not show the main window beside the canteen"
 window_shown "Столовая" || fail "the frame's close button closed the canteen"
 xdotool windowminimize "$main"
@@ -103,7 +106,7 @@ click_in "$canteen" 235 40 # "Съесть буханку": the bowel goes from 
 # The accident must not come while the main window is minimised: some ticks go by first.
 sleep 1
 window_shown "ПОНОС!!!" && fail "the accident came while the main window was minimised"
-tray_double_click
+tray_click
 box=$(wait_window "ПОНОС!!!" "[0-9]*x[0-9]*") || fail "no accident once the main window was back"
 has_icon "$box" "the accident's box"
 press_keys --window "$box" Return

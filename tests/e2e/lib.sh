@@ -14,32 +14,68 @@ set -uo pipefail
 GAME=${1:-}
 SHOTS=${2:-}
 
+# Ends the script, from a subshell too: inside $(…) or a pipe, exit alone would leave only
+# the subshell, and the script would go on with an empty value.
 fail() {
     echo "FAIL: $*" >&2
+    [[ "$BASHPID" == "$$" ]] || kill -USR1 "$$"
     exit 1
 }
+
+# The processes under the given one, all generations, leaving out the branch of the second.
+processes_under() {
+    ps -e -o pid= -o ppid= | awk -v top="$1" -v spared="$2" '{ parent[$1] = $2 }
+        END { for (p in parent) { for (q = p; q in parent && q != top && q != spared; ) q = parent[q]
+                                  if (q == top && p != top) print p } }'
+}
+
+# Ctest kills a script past its TIMEOUT with SIGKILL, and what it started would stay. With
+# TEST_TIME_LIMIT seconds (ctest's TIMEOUT less a few) the script stops itself first: every
+# process under it ends, so that whatever it waits on returns, then the script, whose exit
+# removes the rest.
+start_watchdog() {
+    local script=$$
+    (
+        trap 'kill "$timer" 2>/dev/null; wait "$timer"; exit 0' TERM
+        sleep "$1" &
+        timer=$!
+        wait "$timer"
+        echo "FAIL: $0 ran out of its $1 s" >&2
+        kill -USR2 "$script"
+        kill $(processes_under "$script" "$BASHPID") 2>/dev/null
+    ) &
+    WATCHDOG_PID=$!
+}
+
+# Once per script (a script's subprocess that sources this file again is left alone): a
+# scratch folder removed at exit, and in it the home and the XDG folders of a player of its
+# own, so that nothing of the user's feeds in and nothing the test writes lands in the user's.
+if [[ -z "${DESKTOP_DIR:-}" ]]; then
+    DESKTOP_DIR=$(mktemp -d)
+    export DESKTOP_DIR HOME="$DESKTOP_DIR/home" XDG_CONFIG_HOME="$DESKTOP_DIR/home/.config" \
+        XDG_DATA_HOME="$DESKTOP_DIR/home/.local/share" XDG_CACHE_HOME="$DESKTOP_DIR/home/.cache" \
+        XDG_STATE_HOME="$DESKTOP_DIR/home/.local/state" XDG_RUNTIME_DIR="$DESKTOP_DIR/runtime"
+    mkdir -p "$XDG_CONFIG_HOME" "$XDG_DATA_HOME" "$XDG_CACHE_HOME" "$XDG_STATE_HOME"
+    mkdir -m 700 "$XDG_RUNTIME_DIR"
+    trap 'stop_all' EXIT
+    trap 'exit 1' USR1
+    trap 'OUT_OF_TIME=yes; exit 1' USR2
+    for signal in TERM INT HUP; do
+        trap "fail 'stopped by SIG$signal'" "$signal"
+    done
+    [[ -z "${TEST_TIME_LIMIT:-}" ]] || start_watchdog "$TEST_TIME_LIMIT"
+fi
 
 # The X server and its window manager: openbox (the default), xfwm4, or none for a bare
 # server; exports DISPLAY.
 start_xvfb() {
-    local wm=${1:-openbox} fdfile
-    DESKTOP_DIR=$(mktemp -d)
-    trap 'stop_all' EXIT
-    fdfile="$DESKTOP_DIR/display"
+    local wm=${1:-openbox} fdfile="$DESKTOP_DIR/display"
     # -noreset: a server that resets when its last client leaves refuses the next one a while.
     Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$fdfile" >/dev/null 2>&1 &
     XVFB_PID=$!
-    for _ in $(seq 100); do
-        [[ -s "$fdfile" ]] && break
-        sleep 0.05
-    done
-    [[ -s "$fdfile" ]] || fail "Xvfb did not start"
+    wait_until 5 test -s "$fdfile" || fail "Xvfb did not start"
     export DISPLAY=":$(head -n1 "$fdfile")"
-    for _ in $(seq 100); do
-        xdpyinfo >/dev/null 2>&1 && break
-        sleep 0.05
-    done
-    xdpyinfo >/dev/null 2>&1 || fail "Xvfb on $DISPLAY does not answer"
+    wait_until 5 xdpyinfo >/dev/null 2>&1 || fail "Xvfb on $DISPLAY does not answer"
     [[ "$wm" == none ]] || start_wm "$wm"
 }
 
@@ -52,10 +88,9 @@ start_wayland_session() {
     start_xvfb none
     local log="$DESKTOP_DIR/weston.log"
     WESTON_HOST=$DISPLAY
-    export XDG_RUNTIME_DIR="$DESKTOP_DIR/run" XDG_SESSION_TYPE=wayland
-    export WAYLAND_DISPLAY=skitalia-wayland
-    mkdir -m 700 "$XDG_RUNTIME_DIR"
-    unset QT_QPA_PLATFORM
+    export XDG_SESSION_TYPE=wayland WAYLAND_DISPLAY=skitalia-wayland
+    # Set but empty, as some sessions export it: the game still counts it as no choice.
+    export QT_QPA_PLATFORM=
     weston --backend=x11-backend.so --use-pixman --width=1024 --height=768 --no-config \
         --xwayland --socket="$WAYLAND_DISPLAY" --log="$log" >/dev/null 2>&1 &
     WESTON_PID=$!
@@ -121,10 +156,9 @@ start_wm() {
     openbox)
         expected=Openbox
         # Debian's own configuration, as a player has it (its frame buttons and bindings
-        # included), and nothing of the user's.
+        # included).
         cp /etc/xdg/openbox/rc.xml "$DESKTOP_DIR/openbox.xml" || fail "no openbox configuration"
-        XDG_CONFIG_HOME="$DESKTOP_DIR" XDG_CACHE_HOME="$DESKTOP_DIR" \
-            openbox --sm-disable --config-file "$DESKTOP_DIR/openbox.xml" >"$log" 2>&1 &
+        openbox --sm-disable --config-file "$DESKTOP_DIR/openbox.xml" >"$log" 2>&1 &
         ;;
     xfwm4)
         expected=Xfwm4
@@ -132,8 +166,8 @@ start_wm() {
         # to GTK it would also start an accessibility bus and name it on the root window,
         # where the game and the playthrough would take it for theirs.
         start_session_bus
-        DBUS_SESSION_BUS_ADDRESS="$SESSION_BUS" XDG_CONFIG_HOME="$DESKTOP_DIR" NO_AT_BRIDGE=1 \
-            XDG_CACHE_HOME="$DESKTOP_DIR" xfwm4 --replace --compositor=off >"$log" 2>&1 &
+        DBUS_SESSION_BUS_ADDRESS="$SESSION_BUS" NO_AT_BRIDGE=1 \
+            xfwm4 --replace --compositor=off >"$log" 2>&1 &
         ;;
     *)
         fail "no window manager '$name': openbox, xfwm4 or none"
@@ -155,11 +189,7 @@ start_session_bus() {
     local address="$DESKTOP_DIR/bus-address"
     dbus-daemon --session --nofork --print-address=3 3>"$address" >/dev/null 2>&1 &
     BUS_PID=$!
-    for _ in $(seq 100); do
-        [[ -s "$address" ]] && break
-        sleep 0.05
-    done
-    [[ -s "$address" ]] || fail "the private D-Bus session bus did not start"
+    wait_until 5 test -s "$address" || fail "the private D-Bus session bus did not start"
     SESSION_BUS=$(head -n1 "$address")
 }
 
@@ -189,8 +219,8 @@ start_sni_tray() {
     # Now and then the tray does not come up (its own watcher refused it, UnknownObject): as
     # a panel's session does, it is started again.
     for _ in 1 2 3; do
-        DBUS_SESSION_BUS_ADDRESS="$SESSION_BUS" XDG_CONFIG_HOME="$DESKTOP_DIR" NO_AT_BRIDGE=1 \
-            XDG_CACHE_HOME="$DESKTOP_DIR" gtk-sni-tray-standalone --watcher --bottom >>"$log" 2>&1 &
+        DBUS_SESSION_BUS_ADDRESS="$SESSION_BUS" NO_AT_BRIDGE=1 \
+            gtk-sni-tray-standalone --watcher --bottom >>"$log" 2>&1 &
         SNI_PID=$!
         wait_until 10 sni_host_ready_or_ended
         sni_host_ready && return 0
@@ -242,17 +272,15 @@ in_tray() {
 
 # Prints "ID X Y": the game's icon docked in the tray, and its centre in screen coordinates;
 # waits up to the given seconds for it. Needs GAME_PID.
-tray_icon_of_game() {
-    local seconds=${1:-10} id X Y WIDTH HEIGHT
-    local deadline=$((SECONDS + seconds))
-    while ((SECONDS <= deadline)); do
-        for id in $(xdotool search --onlyvisible --pid "$GAME_PID" 2>/dev/null); do
-            in_tray "$id" || continue
-            eval "$(xdotool getwindowgeometry --shell "$id" | grep -E '^(X|Y|WIDTH|HEIGHT)=[0-9]+$')"
-            echo "$id $((X + WIDTH / 2)) $((Y + HEIGHT / 2))"
-            return 0
-        done
-        sleep 0.1
+tray_icon_of_game() { wait_until "${1:-10}" docked_icon_of_game; }
+
+docked_icon_of_game() {
+    local id X Y WIDTH HEIGHT
+    for id in $(xdotool search --onlyvisible --pid "$GAME_PID" 2>/dev/null); do
+        in_tray "$id" || continue
+        eval "$(xdotool getwindowgeometry --shell "$id" | grep -E '^(X|Y|WIDTH|HEIGHT)=[0-9]+$')"
+        echo "$id $((X + WIDTH / 2)) $((Y + HEIGHT / 2))"
+        return 0
     done
     return 1
 }
@@ -377,12 +405,23 @@ stop_recording() {
     [[ -s "$RECORDING" ]] || fail "the recording $RECORDING is empty"
 }
 
-# The RMS amplitude (0 to 1) of LENGTH seconds of a WAV file from FROM seconds on.
+# The RMS amplitude (0 to 1) of LENGTH seconds of a WAV file from FROM seconds on. A stretch
+# that was not measured in full (past the recording's end, or sox's nan) fails the script:
+# judged, it would pass for silence.
 rms() {
-    local value
-    value=$(LC_ALL=C sox "$1" -n trim "$2" "$3" stat 2>&1 | sed -n 's/^RMS *amplitude: *//p')
-    [[ -n "$value" ]] || fail "no RMS for $2 s + $3 s of $1"
+    local report measured value
+    report=$(LC_ALL=C sox "$1" -n trim "$2" "$3" stat 2>&1)
+    measured=$(sed -n 's/^Length (seconds): *//p' <<<"$report")
+    value=$(sed -n 's/^RMS *amplitude: *//p' <<<"$report")
+    awk -v got="$measured" -v asked="$3" 'BEGIN { exit !(got != "" && got + 0.001 >= asked) }' ||
+        fail "$2 s + $3 s of $1 not measured: ${measured:-no} s of it there"
+    [[ "$value" =~ ^[0-9]+\.[0-9]+$ ]] || fail "no RMS for $2 s + $3 s of $1: '$value'"
     echo "$value"
+}
+
+# The length of a sound file in seconds.
+length_of() {
+    LC_ALL=C soxi -D "$1" 2>/dev/null || fail "no length for $1"
 }
 
 # Folders and files removed at exit, and commands run then, once everything is stopped.
@@ -392,9 +431,11 @@ AT_EXIT=()
 
 stop_all() {
     local held=
-    if [[ -n "${XVFB_PID:-}" ]]; then
+    # Out of time, the server is already stopped and holds nothing.
+    if [[ -n "${XVFB_PID:-}" && -z "${OUT_OF_TIME:-}" ]]; then
         held=$(x_input held 2>/dev/null) || held="(the X server did not answer)"
     fi
+    [[ -n "${WATCHDOG_PID:-}" ]] && kill "$WATCHDOG_PID" 2>/dev/null
     [[ -n "${GAME_PID:-}" ]] && kill "$GAME_PID" 2>/dev/null
     [[ -n "${RECORDER_PID:-}" ]] && kill "$RECORDER_PID" 2>/dev/null
     [[ -n "${TRAY_PID:-}" ]] && kill "$TRAY_PID" 2>/dev/null
@@ -470,8 +511,9 @@ type_text() { x_send type --delay 20 "$1"; }
 click_in() { x_send mousemove --window "$1" "$2" "$3" click --repeat "${4:-1}" --delay 80 1; }
 click_at() { x_send mousemove "$1" "$2" click --repeat "${3:-1}" --delay 80 1; }
 
-# Runs a command until it succeeds, for at most the given whole seconds. SECONDS counts whole
-# seconds, so a deadline taken from it may come at once; the clock's microseconds are used.
+# Runs a command until it succeeds, for at most the given whole seconds: the one deadline of
+# every wait here. SECONDS counts whole seconds, so a deadline taken from it may come at once;
+# the clock's microseconds are used.
 wait_until() {
     local seconds=$1
     shift
@@ -496,26 +538,47 @@ wait_gone() {
 
 active_is() { [[ "$(xdotool getactivewindow 2>/dev/null)" == "$1" ]]; }
 
+# Pictures the window (or root) into a file of import's, failing the script when the window
+# is gone or hidden: import waits for ever on a window that has gone, holding a grab of the X
+# server that blocks every other client, and grabs nothing of an unmapped one.
+grab() {
+    local state=IsViewable
+    [[ "$1" == root ]] || state=$(xwininfo -id "$1" 2>/dev/null | sed -n 's/^ *Map State: //p')
+    [[ "$state" == IsViewable ]] || fail "no picture of the window $1: ${state:-it is gone}"
+    timeout 10 import -window "$1" "$2" 2>/dev/null || fail "no picture of the window $1 within 10 s"
+}
+
 # A fingerprint of what the window shows now.
 picture_of() {
-    import -window "$1" rgb:- 2>/dev/null | md5sum
+    local file="$DESKTOP_DIR/picture-$BASHPID.rgb"
+    grab "$1" "rgb:$file"
+    [[ -s "$file" ]] || fail "an empty picture of the window $1"
+    md5sum <"$file"
+    rm "$file"
 }
 
 # Waits until the window shows the same picture three times, INTERVAL seconds apart: it is
 # drawn, or the reels have stopped. Gives up, false, after SECONDS (20 unless given).
 wait_still() {
-    local last="" same=0 now deadline=$((SECONDS + ${3:-20}))
-    while ((SECONDS <= deadline)); do
-        now=$(picture_of "$1")
-        [[ "$now" == "$last" ]] && ((++same >= 2)) && return 0
-        [[ "$now" == "$last" ]] || same=0
-        last=$now
-        sleep "$2"
-    done
+    LAST_PICTURE= SAME_PICTURES=0
+    wait_until "${3:-20}" shows_still "$1" "$2"
+}
+
+shows_still() {
+    local now
+    now=$(picture_of "$1")
+    [[ "$now" == "$LAST_PICTURE" ]] && ((++SAME_PICTURES >= 2)) && return 0
+    [[ "$now" == "$LAST_PICTURE" ]] || SAME_PICTURES=0
+    LAST_PICTURE=$now
+    sleep "$2"
     return 1
 }
 
-picture_is_not() { [[ "$(picture_of "$1")" != "$2" ]]; }
+picture_is_not() {
+    local now
+    now=$(picture_of "$1")
+    [[ "$now" != "$2" ]]
+}
 
 # Waits until the window shows something other than the fingerprint taken before WHAT.
 wait_changed() {
@@ -524,17 +587,12 @@ wait_changed() {
 
 # Prints the id of the visible window with exactly this title and size (WxH), waiting up to
 # the given seconds for it.
-wait_window() {
-    local title=$1 size=$2 seconds=${3:-15} id
-    local deadline=$((SECONDS + seconds))
-    while ((SECONDS <= deadline)); do
-        for id in $(shown_windows "$title"); do
-            if xdotool getwindowgeometry "$id" 2>/dev/null | grep -q "Geometry: ${size}\$"; then
-                echo "$id"
-                return 0
-            fi
-        done
-        sleep 0.1
+wait_window() { wait_until "${3:-15}" window_of "$1" "$2"; }
+
+window_of() {
+    local id
+    for id in $(shown_windows "$1"); do
+        xdotool getwindowgeometry "$id" 2>/dev/null | grep -q "Geometry: ${2}\$" && echo "$id" && return 0
     done
     return 1
 }
@@ -551,14 +609,13 @@ shown_windows() {
 # The game's visible window of this size (a pattern), other than the one given, waiting up to
 # 15 seconds. Found by process, not by title: the death screen has none, and with LANG=C Qt
 # writes the titles into WM_NAME as raw UTF-8, where xdotool cannot match them.
-game_window() {
-    local size=$1 other=${2:-} id deadline=$((SECONDS + 15))
-    while ((SECONDS <= deadline)); do
-        for id in $(xdotool search --onlyvisible --pid "$GAME_PID" 2>/dev/null); do
-            [[ "$id" != "$other" ]] && xdotool getwindowgeometry "$id" 2>/dev/null |
-                grep -q "Geometry: ${size}\$" && echo "$id" && return 0
-        done
-        sleep 0.1
+game_window() { wait_until 15 game_window_now "$1" "${2:-}"; }
+
+game_window_now() {
+    local id
+    for id in $(xdotool search --onlyvisible --pid "$GAME_PID" 2>/dev/null); do
+        [[ "$id" != "$2" ]] && xdotool getwindowgeometry "$id" 2>/dev/null |
+            grep -q "Geometry: ${1}\$" && echo "$id" && return 0
     done
     return 1
 }
@@ -577,7 +634,7 @@ screenshot() {
     mkdir -p "$SHOTS"
     # A blinking caret may keep a window from ever coming to rest: then it is pictured anyway.
     [[ "$1" == root ]] || wait_still "$1" 0.1 5
-    import -window "$1" "$SHOTS/$2.png"
+    grab "$1" "$SHOTS/$2.png"
 }
 
 # A copy of the game's folder (the executable and its files) in FOLDER, removed at the end,
@@ -601,6 +658,21 @@ start_game() {
     main=$(wait_window "Скиталия" "536x[0-9]*") || fail "no main window"
     size=$(window_size "$main")
     menu=$((${size#*x} - 350))
+}
+
+# Becomes a command run as USER with HOME, given variables (NAME=VALUE) and nothing else of
+# the script's environment, as a session whose PATH lacks /usr/games has it; as the script's
+# own user when it cannot switch. For a job in the background, which it then is, to be killed.
+# Its runtime folder is in HOME: without one Qt makes /tmp/runtime-USER and leaves it there.
+as_player() {
+    local switch=() runtime="$2/.runtime"
+    mkdir -p -m 700 "$runtime"
+    if ((EUID == 0)); then
+        chown "$1": "$runtime"
+        switch=(runuser -u "$1" --)
+    fi
+    exec "${switch[@]}" env -i HOME="$2" XDG_RUNTIME_DIR="$runtime" DISPLAY="$DISPLAY" PATH=/usr/bin:/bin \
+        LANG=C.UTF-8 "${@:3}"
 }
 
 # Waits for the game to end and checks its exit status.
@@ -737,12 +809,12 @@ spin_once() {
 # Clicks "НАЗАД" at a point of the window until the main window is back. A begging run shows
 # it only once it is over; before, a click there lands on the bare screen.
 back_to_main() {
-    local deadline=$((SECONDS + 20))
-    while ((SECONDS <= deadline)); do
-        click_in "$1" "$2" "$3" 2>/dev/null
-        main=$(wait_window "Скиталия" "536x[0-9]*" 1) && return 0
-    done
-    fail "no way back to the main window from $4"
+    wait_until 20 clicked_back "$@" || fail "no way back to the main window from $4"
+}
+
+clicked_back() {
+    click_in "$1" "$2" "$3" 2>/dev/null
+    main=$(wait_window "Скиталия" "536x[0-9]*" 1)
 }
 
 # Orca, the screen reader, on the private session bus (and the accessibility bus it starts),
@@ -784,7 +856,9 @@ PY
 # Ends Orca and the speech-dispatcher it started.
 stop_orca() {
     [[ -n "${ORCA_PID:-}" ]] || return 0
+    # Orca's own shutdown may hang on a bus that is going away: it gets 5 s.
     kill "$ORCA_PID" 2>/dev/null
+    wait_until 5 not kill -0 "$ORCA_PID" 2>/dev/null || kill -KILL "$ORCA_PID" 2>/dev/null
     wait "$ORCA_PID" 2>/dev/null
     ORCA_PID=
     local pid

@@ -17,13 +17,10 @@ sox -n -r 192000 -c 2 -b 16 "$FOLDER/2.wav" synth 7 sine 440 vol 0.3 || fail "no
 write_save "$FOLDER/bread.sav" 0 0 0 0 0 1 0 0 0 0 0 0 2 100 0 0 100
 write_save "$FOLDER/dead.sav" 0 0 0 0 0 0 0 0 0 0 0 0 2 -1 0 0 100
 
-length_of() {
-    LC_ALL=C soxi -D "$FOLDER/$1" || fail "no length for $1"
-}
-greeting=$(length_of 2.wav)
-click=$(length_of 3.wav)
-eating=$(length_of 4.wav)
-death=$(length_of 7.wav)
+greeting=$(length_of "$FOLDER/2.wav")
+click=$(length_of "$FOLDER/3.wav")
+eating=$(length_of "$FOLDER/4.wav")
+death=$(length_of "$FOLDER/7.wav")
 
 # Seconds, added up with three decimals.
 add() {
@@ -40,6 +37,27 @@ sleep_until() {
 stretches=()
 judge_later() {
     stretches+=("$1 $2 $3 $4")
+}
+
+failures=0
+judged=0
+# Judges the stretches noted so far against the recording just completed.
+judge() {
+    local stretch kind from length what value verdict
+    for stretch in "${stretches[@]}"; do
+        read -r kind from length what <<<"$stretch"
+        value=$(rms "$RECORDING" "$from" "$length")
+        if awk -v v="$value" -v kind="$kind" -v loud="$LOUD" -v quiet="$QUIET" \
+            'BEGIN { exit !(kind == "loud" ? v > loud : v < quiet) }'; then
+            verdict=ok
+        else
+            verdict=WRONG
+            failures=$((failures + 1))
+        fi
+        printf '%-5s %7s s + %5s s  RMS %-9s %-5s %s\n' "$kind" "$from" "$length" "$value" "$verdict" "$what"
+    done
+    judged=$((judged + ${#stretches[@]}))
+    stretches=()
 }
 
 # A sound reaches the recording at most some tens of milliseconds after its request; a sound
@@ -111,6 +129,54 @@ sleep_until "$(add "$quiet_from" 1.0)"
 click_in "$canteen" 165 182 # "НАЗАД"
 main=$(wait_window "Скиталия" "536x[0-9]*" 5) || fail "no main window after the canteen"
 sleep 1
+stop_recording
+judge
+
+# While the server is away the player turns a page (the greeting), sleeps and goes to the
+# toilet; none of it is heard when the server returns. Then the server ends the idle stream
+# of the sleep sound on its own, and the next sleep is heard all the same.
+streams() { [[ $(pactl list short sink-inputs | wc -l) == "$1" ]]; }
+# Ends a stream from the server's side, as a mixer's "kill" does; pactl has no command for it.
+end_stream() {
+    python3 - "$1" <<'EOF' || fail "the sound server did not end stream $1"
+import ctypes, sys
+pa, v = ctypes.CDLL("libpulse.so.0"), ctypes.c_void_p
+for name in "pa_mainloop_new", "pa_mainloop_get_api", "pa_context_new", "pa_context_kill_sink_input":
+    getattr(pa, name).restype = v
+loop = v(pa.pa_mainloop_new())
+context = v(pa.pa_context_new(v(pa.pa_mainloop_get_api(loop)), b"e2e"))
+pa.pa_context_connect(context, None, 1, None)  # no autospawn
+while pa.pa_context_get_state(context) not in (4, 5, 6):  # ready, failed, terminated
+    pa.pa_mainloop_iterate(loop, 1, None)
+operation = pa.pa_context_get_state(context) == 4 and v(pa.pa_context_kill_sink_input(context, int(sys.argv[1]), None, None))
+while operation and pa.pa_operation_get_state(operation) == 0:  # running
+    pa.pa_mainloop_iterate(loop, 1, None)
+sys.exit(not operation)
+EOF
+}
+stop_sound_server
+for button in "235 51 the \"Промыслы\" tab" "115 51 the \"Жизнедеятельность\" tab" \
+    "98 203 \"Поспать\"" "98 255 \"В туалет\""; do
+    read -r x y what <<<"$button"
+    before=$(picture_of "$main")
+    click_in "$main" "$x" $((menu + y))
+    wait_changed "$main" "$before" "$what"
+done
+start_sound_server
+start_recording "$SHOTS/e2e-sound${SOUND_SERVER:+-$SOUND_SERVER}-outage.wav"
+wait_until 15 streams 6 || fail "the game did not connect again after the sound server went away"
+quiet_until=$(add "$(add "$(recording_time)" "$greeting")" "$LATE")
+judge_later quiet 0 "$quiet_until" "silence when the server returns"
+sleep_until "$quiet_until"
+sleeping=$(length_of "$FOLDER/6.wav")
+end_stream "$(LC_ALL=C pactl list sink-inputs |
+    awk '/^Sink Input #/ { id = substr($3, 2) } /media.name = "6.wav"/ { print id }')"
+wait_until 5 streams 5 || fail "the sleep sound's stream outlived its end"
+slept=$(recording_time)
+click_in "$main" 98 $((menu + 203)) # "Поспать"
+judge_later loud "$(add "$slept" "-$EARLY")" "$(add "$(add "$sleeping" "$LATE")" "$EARLY")" \
+    "sleep after the server ended its stream"
+sleep_until "$(add "$(add "$slept" "$sleeping")" "$LATE")"
 
 # Health below zero: the next tick shows the death screen and the death sound, which starts
 # again whenever it has ended. Four of its lengths in windows of half a length: one play
@@ -126,26 +192,6 @@ done
 sleep_until "$(awk -v d="$dead" -v w="$window" 'BEGIN { printf "%.3f", d + 8 * w + 0.3 }')"
 stop_recording
 
-failures=0
-judged=0
-# Judges the stretches noted so far against the recording just completed.
-judge() {
-    local stretch kind from length what value verdict
-    for stretch in "${stretches[@]}"; do
-        read -r kind from length what <<<"$stretch"
-        value=$(rms "$RECORDING" "$from" "$length")
-        if awk -v v="$value" -v kind="$kind" -v loud="$LOUD" -v quiet="$QUIET" \
-            'BEGIN { exit !(kind == "loud" ? v > loud : v < quiet) }'; then
-            verdict=ok
-        else
-            verdict=WRONG
-            failures=$((failures + 1))
-        fi
-        printf '%-5s %7s s + %5s s  RMS %-9s %-5s %s\n' "$kind" "$from" "$length" "$value" "$verdict" "$what"
-    done
-    judged=$((judged + ${#stretches[@]}))
-    stretches=()
-}
 judge
 
 # The server restarts under the dead man: the game connects again by itself, and the death
@@ -153,11 +199,11 @@ judge
 stop_sound_server
 start_sound_server
 start_recording "$SHOTS/e2e-sound${SOUND_SERVER:+-$SOUND_SERVER}-restart.wav"
-six_streams() { [[ $(pactl list short sink-inputs | wc -l) == 6 ]]; }
-wait_until 15 six_streams || fail "the game did not connect again after the sound server restarted"
+wait_until 15 streams 6 || fail "the game did not connect again after the sound server restarted"
 back=$(recording_time)
 judge_later loud "$back" "$(add "$(add "$death" "$death")" "$LATE")" "the death sound after the restart"
-sleep_until "$(add "$(add "$(add "$back" "$death")" "$death")" "$LATE")"
+# The recorder writes a block behind: a little more, so that the stretch is all recorded.
+sleep_until "$(add "$(add "$(add "$back" "$death")" "$death")" "$(add "$LATE" 0.3)")"
 stop_recording
 judge
 

@@ -27,8 +27,9 @@ screenshot "$main" e2e-main-after
 click_in "$main" 516 $((menu + 12)) # the close button
 expect_exit 0 10
 
-# Each of the six sounds missing, cut short, not PCM or a FIFO, in a copy of the game folder:
-# an error box naming the file, no game screen, and the game ends when the box is closed.
+# Each of the six sounds missing, cut short, not PCM, at a rate no sound server plays or a FIFO,
+# in a copy of the game folder: an error box naming the file, no game screen, and the game ends
+# when the box is closed.
 # Qt may still be replacing the box's window when it is first seen: Return goes to whichever
 # box is there, until the game ends.
 close_box() {
@@ -41,17 +42,24 @@ close_box() {
         sleep 0.1
     done
 }
+# Writes VALUE, packed as Python's struct FORMAT has it, at OFFSET from the "fmt " chunk's id:
+# the format tag is at 8, the sample rate at 12.
+patch_format() {
+    python3 -c 'import struct, sys; p, at, form, value = sys.argv[1:]; d = bytearray(open(p, "rb").read())
+i = d.index(b"fmt ") + int(at); d[i:i + struct.calcsize(form)] = struct.pack(form, int(value))
+open(p, "wb").write(d)' "$@"
+}
 copy=$(mktemp -d)
 REMOVE_AT_EXIT+=("$copy")
 cp -r "$(dirname "$GAME")"/. "$copy"
 for name in 2.wav 3.wav 6.wav 7.wav 4.wav 5.wav; do
-    for damage in missing "cut short" "not PCM" FIFO; do
+    for damage in missing "cut short" "not PCM" "1 GHz" "384001 Hz" FIFO; do
         case $damage in
         missing) rm "$copy/$name" ;;
         "cut short") truncate -s 60 "$copy/$name" ;;
-        "not PCM") # the format tag says IEEE float instead of integer PCM
-            python3 -c 'import sys; p = sys.argv[1]; d = bytearray(open(p, "rb").read())
-d[d.index(b"fmt ") + 8] = 3; open(p, "wb").write(d)' "$copy/$name" ;;
+        "not PCM") patch_format "$copy/$name" 8 '<H' 3 ;; # IEEE float instead of integer PCM
+        "1 GHz") patch_format "$copy/$name" 12 '<I' 1000000000 ;;
+        "384001 Hz") patch_format "$copy/$name" 12 '<I' 384001 ;; # just over what servers play
         FIFO) rm "$copy/$name" && mkfifo "$copy/$name" ;; # opened as a file, it never answers
         esac
         "$copy/$(basename "$GAME")" 2>"$copy/stderr" &
@@ -66,4 +74,21 @@ d[d.index(b"fmt ") + 8] = 3; open(p, "wb").write(d)' "$copy/$name" ;;
         rm "$copy/$name" && cp "$(dirname "$GAME")/$name" "$copy/$name"
     done
 done
+# A player whose libpulse would start a sound server, with none running: the game comes up in
+# silence and starts none. libpulse never starts one for root, so the game runs as nobody.
+player=$(mktemp -d)
+REMOVE_AT_EXIT+=("$player")
+chmod 755 "$player"
+mkdir -m 700 "$player/home"
+printf '#!/bin/sh\ntouch "%s"\n' "$player/home/spawned" >"$player/pulseaudio"
+chmod 755 "$player/pulseaudio"
+printf 'autospawn = yes\ndaemon-binary = %s\n' "$player/pulseaudio" >"$player/client.conf"
+((EUID == 0)) && chown nobody: "$player/home"
+as_player nobody "$player/home" PULSE_CLIENTCONFIG="$player/client.conf" "$GAME" &
+GAME_PID=$!
+wait_window "Скиталия" "176x230" >/dev/null || fail "no title window for a player without a sound server"
+wait_until 3 test -e "$player/home/spawned" && fail "the game started a sound server"
+kill "$GAME_PID"
+wait "$GAME_PID"
+GAME_PID=
 echo "e2e title: passed"

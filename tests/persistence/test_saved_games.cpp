@@ -3,6 +3,7 @@
 #include "game_fixture.h"
 #include "persistence/save_screen.h"
 #include "persistence/saved_games.h"
+#include "platform/jpeg_picture.h"
 #include "shell/game_screens.h"
 #include "shell/main_window.h"
 #include "ui_main_window.h"
@@ -95,6 +96,18 @@ void limit(int resource, rlim_t soft) {
     setrlimit(resource, &limits);
 }
 
+QString pathOf(int fd) {
+    return QFile::symLinkTarget(QStringLiteral("/proc/self/fd/%1").arg(fd));
+}
+
+// Each synced file, and for a folder the saved games it then held.
+QStringList syncs;
+int recordSync(int fd) {
+    const QString path = pathOf(fd);
+    syncs << path + u' ' + QDir(path).entryList({QStringLiteral("*.sav*")}).join(u' ');
+    return ::fsync(fd);
+}
+
 int failToSync(int /*fd*/) {
     errno = EIO;
     return -1;
@@ -103,7 +116,7 @@ int failToSync(int /*fd*/) {
 // A file system whose write-back fails reports it at the close; the staging file's close
 // still works here, so that the failure is the saved game's own.
 int closeFailingButStaging(int fd) {
-    const QString path = QFile::symLinkTarget(QStringLiteral("/proc/self/fd/%1").arg(fd));
+    const QString path = pathOf(fd);
     const int closed = ::close(fd);
     if (closed != 0 || path.endsWith(QStringLiteral("/prox.dat")))
         return closed;
@@ -122,9 +135,18 @@ int saveKilledHalfWay(const QString &folder) {
     return 0; // not reached when the save is killed
 }
 
+// The address space the process holds now: the sanitizers reserve terabytes of it.
+rlim_t addressSpaceInUse() {
+    QFile statm(QStringLiteral("/proc/self/statm"));
+    return statm.open(QIODevice::ReadOnly)
+               ? statm.readAll().split(' ').value(0).toULongLong() * ::sysconf(_SC_PAGESIZE)
+               : RLIM_INFINITY;
+}
+
 // Run in a child process, so that an operation that blocks or never ends is killed instead of
-// hanging the suite: "load <file>" or "save <name>", printing the message or "ok". A file
-// that grows without end is stopped at a megabyte.
+// hanging the suite: "load <file>", "save <name>" or "picture <file>" (the JPEG), printing the
+// message or "ok". A file that grows without end is stopped at a megabyte, and one read whole
+// into memory fails at once.
 int runOperation(const QString &folder, const QString &operation) {
     // Root passes every permission check; nobody does not.
     const QString setting = qEnvironmentVariable(ChildSetting);
@@ -137,12 +159,17 @@ int runOperation(const QString &folder, const QString &operation) {
         };
     limit(RLIMIT_CORE, 0);
     limit(RLIMIT_FSIZE, rlim_t{1} << 20);
+    limit(RLIMIT_AS, addressSpaceInUse() + (rlim_t{256} << 20));
     const QString argument = operation.section(u' ', 1);
     SavedValues values{};
     values.fill(5);
-    const QString problem = operation.startsWith(QStringLiteral("save"))
-                                ? saveGameFile(folder, argument, values, [] { return 4; })
-                                : loadGameFile(folder, argument).problem;
+    QString problem;
+    if (operation.startsWith(QStringLiteral("save")))
+        problem = saveGameFile(folder, argument, values, [] { return 4; });
+    else if (operation.startsWith(QStringLiteral("picture")))
+        loadJpeg(argument, &problem);
+    else
+        problem = loadGameFile(folder, argument).problem;
     std::fputs(problem.isEmpty() ? "ok" : qPrintable(problem), stdout);
     return 0;
 }
@@ -247,8 +274,8 @@ QStringList fingerprint(const QString &folder) {
 // Makes one entry that the attacks below need: "fifo NAME", "folder NAME", "device NAME"
 // (a node like /dev/null's), "link NAME TARGET", "hardlink NAME TARGET", "growing NAME" (a
 // saved game whose decoded text is longer than itself, so reading it into itself never ends),
-// "huge NAME" (a saved game 4 GiB long) or "padded NAME LINES" (a saved game with 1234567
-// roubles whose values follow that many blank lines).
+// "huge NAME" (a saved game 4 GiB long, all of it a hole but its head) or "padded NAME LINES"
+// (a saved game with 1234567 roubles whose values follow that many blank lines).
 void arrange(const QString &step, const QString &program, const QString &outside) {
     const QStringList words = QString(step)
                                   .replace(QStringLiteral("<program>"), program)
@@ -452,13 +479,27 @@ void TestSavedGames::freshGameSavedWithShiftOneIsTheExampleAndResavingOverwrites
     QVERIFY(Form12->isHidden());
     QCOMPARE(readFile(game.file(QStringLiteral("prox.dat"))), QByteArray());
 
-    // Shift 2 this time: every byte but the line ends moves up by one.
+    // Shift 2 this time: every byte but the line ends moves up by one. The player's choice of
+    // who may read the file stays, and the folder reaches the disk once the rename is done.
+    const QByteArray path = QFile::encodeName(game.file(QStringLiteral("fresh.sav")));
+    QCOMPARE(::chmod(path.constData(), 0600), 0);
+    const FileFinishCalls real = fileFinishCalls;
+    fileFinishCalls.sync = recordSync;
     save(QStringLiteral("fresh"), 2);
+    fileFinishCalls = real;
     QByteArray expected = first;
     for (char &byte : expected)
         byte += byte == '\r' || byte == '\n' ? 0 : 1;
     QCOMPARE(readFile(game.file(QStringLiteral("fresh.sav"))), expected);
     QVERIFY(game.services.boxes().isEmpty());
+    struct stat status {};
+    QCOMPARE(::stat(path.constData(), &status), 0);
+    QCOMPARE(status.st_mode & 07777, 0600u);
+    const QString folder = QDir(game.folder()).canonicalPath();
+    QCOMPARE(syncs.size(), 2);
+    QVERIFY2(syncs[0].startsWith(folder + QStringLiteral("/fresh.sav.saving-")),
+             qPrintable(syncs[0]));
+    QCOMPARE(syncs[1], folder + QStringLiteral(" fresh.sav"));
 }
 
 void TestSavedGames::roundTrips_data() {
@@ -744,6 +785,8 @@ void TestSavedGames::hostileFiles_data() {
         {"the money's digits across 64 KiB", "padded cut.sav 32749", "load <program>/cut.sav",
          "Это не сохранённая игра: файл слишком длинный."},
         {"the last value ended at 64 KiB", "padded end.sav 32738", "load <program>/end.sav", "ok"},
+        {"a picture 4 GiB long", "huge trades.jpg", "picture <program>/trades.jpg",
+         "файл больше 32 МБ"},
     };
     for (const auto &[name, steps, operation, message] : rows)
         QTest::newRow(name) << QString::fromUtf8(steps).split(u'|', Qt::SkipEmptyParts)
@@ -756,8 +799,9 @@ void TestSavedGames::hostileFiles() {
     QFETCH(QStringList, steps);
     QFETCH(QString, operation);
     QFETCH(QString, message);
-    const QTemporaryDir outside;
     const QString program = game.folder();
+    // A sibling whose name begins with the program folder's: outside all the same.
+    const QTemporaryDir outside(program + QStringLiteral("-old"));
     writeFile(outside.filePath(QStringLiteral("notes")), "notes");
     writeFile(outside.filePath(QStringLiteral("victim.sav")), "0\r\n3\r\n211\r\n");
     for (const QString &step : steps)

@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QtEndian>
 #include <cstring>
 #include <sys/socket.h>
 #include <sys/un.h>
@@ -126,8 +127,17 @@ void TestServices::bindingRefusesAFileThatIsNotAPlayableWav() {
     QByteArray adpcm = good;
     adpcm[20] = 2; // format tag of the "fmt " chunk: MS ADPCM
     writeFile(compressed, adpcm);
+    // Sample rates of the "fmt " chunk: the highest a server plays, and the next one up.
+    const auto withRate = [&](const QString &name, quint32 rate) {
+        QByteArray wav = good;
+        qToLittleEndian(rate, wav.data() + 24);
+        writeFile(dir.filePath(name), wav);
+        return dir.filePath(name);
+    };
+    QCOMPARE(wavProblem(withRate(QStringLiteral("fastest.wav"), 384000)), QString());
+    const QString tooFast = withRate(QStringLiteral("too-fast.wav"), 384001);
 
-    for (const QString &path : {missing, truncated, garbage, compressed}) {
+    for (const QString &path : {missing, truncated, garbage, compressed, tooFast}) {
         SoundSlot slot;
         try {
             slot.bind(path);

@@ -211,7 +211,8 @@ void TestKeyboard::eachScreenFocusesItsFirstUsefulControl_data() {
         QTest::newRow(openings(game.services)[static_cast<std::size_t>(row)].name) << row;
 }
 
-// The focus shows from the start, as after a Tab; Escape leaves by the screen's "НАЗАД".
+// The focus shows from the start, as after a Tab; Escape leaves by the screen's "НАЗАД" and
+// presses nothing else: on the death screen it does not end the game.
 void TestKeyboard::eachScreenFocusesItsFirstUsefulControl() {
     QFETCH(int, row);
     const Opening &opening = openings(game.services)[static_cast<std::size_t>(row)];
@@ -229,6 +230,7 @@ void TestKeyboard::eachScreenFocusesItsFirstUsefulControl() {
 
     press(screen, Qt::Key_Escape);
     QCOMPARE(screen->isVisible(), !opening.escapeLeaves);
+    QVERIFY(!game.services.events.contains(QStringLiteral("end")));
     if (opening.escapeLeaves && screen != Form12)
         QVERIFY(Form2->isVisible());
 }
@@ -324,7 +326,6 @@ void TestKeyboard::pagesTurnByAWindowShortcut() {
     press(Form2, key, modifiers);
     QCOMPARE(ui.PageControl1->currentIndex(), to);
     QCOMPARE(game.services.sounds(), QStringList{QStringLiteral("2.wav")}); // the tab change ran
-    QCOMPARE(ui.PageControl1->tabBar()->focusPolicy(), Qt::NoFocus);
     const QList<QWidget *> firsts = {ui.TabSheet1,   ui.Button1, ui.Button4, ui.Button7,
                                      ui.WebBrowser1, ui.Memo1,   ui.Memo2};
     QCOMPARE(Form2->focusWidget(), firsts[to]);
@@ -387,7 +388,6 @@ void TestKeyboard::plusAndMinusStepTheMarketsQuantity() {
     // The quantity's own change handler ran: the buy rule looks at the new quantity.
     if (chosen)
         QCOMPARE(Form6->ui().Button1->isEnabled(), expected * 5 <= 15);
-    QCOMPARE(quantity->focusPolicy(), Qt::NoFocus);
 }
 
 void TestKeyboard::spinBoxesStepByOne_data() {

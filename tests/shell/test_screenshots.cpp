@@ -125,9 +125,23 @@ private:
         screen->show();
         QVERIFY(QTest::qWaitForWindowExposed(screen));
         const QPixmap shot = screen->grab();
-        QVERIFY(!shot.isNull());
-        // Above density 1 the pictures carry it in their names: "title@2x.png".
+        // A device pixel for each of the screen's, and drawn: neither one colour nor bare
+        // background over all but a twentieth of it.
         const qreal density = qGuiApp->devicePixelRatio();
+        const QImage image = shot.toImage();
+        QCOMPARE(image.size(), screen->size() * density);
+        const QRgb background = screen->palette().color(QPalette::Window).rgb();
+        const QRgb corner = image.pixel(0, 0);
+        qint64 notBackground = 0;
+        qint64 notCorner = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x) {
+                notBackground += image.pixel(x, y) != background;
+                notCorner += image.pixel(x, y) != corner;
+            }
+        const qint64 twentieth = qint64{image.width()} * image.height() / 20;
+        QVERIFY2(notBackground > twentieth && notCorner > twentieth, qPrintable(name));
+        // Above density 1 the pictures carry it in their names: "title@2x.png".
         const QString suffix = density == 1 ? QString() : QStringLiteral("@%1x").arg(density);
         QVERIFY(shot.save(folder + QLatin1Char('/') + name + suffix + QStringLiteral(".png")));
         screen->hide();
