@@ -82,6 +82,8 @@ void TForm3::Button2Click() {
     ui_->Label3->setVisible(true);
     ui_->Label4->setVisible(true);
     ui_->Label4->setText(QString::number(amount));
+    // Said with "НАЗАД" as it takes the focus, so a player who cannot see hears the result.
+    ui_->SpeedButton1->setAccessibleDescription(ui_->Label3->text() + u' ' + ui_->Label4->text());
     ui_->Label1->setVisible(false);
     ui_->Label2->setVisible(false);
     ui_->ComboBox1->setVisible(false);

@@ -46,6 +46,10 @@ TForm6::TForm6(QWidget *parent)
                 RadioButtonClick(row);
         });
     connect(ui_->SpinEdit1, &QuantitySpinBox::valueChanged, this, &TForm6::SpinEdit1Change);
+    setAccessibleDescription(QStringLiteral("Клавиши плюс и минус меняют количество"));
+    describeForScreenReaders();
+    connect(ui_->SpinEdit1, &QuantitySpinBox::valueChanged, this,
+            &TForm6::describeForScreenReaders);
     connect(ui_->Button1, &QPushButton::clicked, this, &TForm6::Button1Click);
     connect(ui_->Button2, &QPushButton::clicked, this, &TForm6::Button2Click);
     connect(ui_->Button3, &QPushButton::clicked, this, &TForm6::Button3Click);
@@ -59,6 +63,21 @@ QRadioButton *TForm6::radioButton(int row) const {
                                                    ui_->RadioButton3, ui_->RadioButton4,
                                                    ui_->RadioButton5, ui_->RadioButton6};
     return buttons.at(static_cast<std::size_t>(row));
+}
+
+// The quantity takes no focus: a screen reader hears it with the focused good or button, as
+// the focus comes and again when + or - change it, and the prices with each good.
+void TForm6::describeForScreenReaders() {
+    const QString quantity =
+        QStringLiteral("количество ") + QString::number(ui_->SpinEdit1->value());
+    for (int row = 0; row < static_cast<int>(Rows.size()); ++row) {
+        const Row &good = Rows.at(static_cast<std::size_t>(row));
+        radioButton(row)->setAccessibleDescription(
+            QStringLiteral("Купить за %1, продать за %2, ").arg(good.buyPrice).arg(good.sellPrice) +
+            quantity);
+    }
+    ui_->Button1->setAccessibleDescription(quantity);
+    ui_->Button2->setAccessibleDescription(quantity);
 }
 
 int TForm6::selectedRow() const {

@@ -37,6 +37,7 @@ private:
     void applySellRule();
     int selectedRow() const;
     QRadioButton *radioButton(int row) const;
+    void describeForScreenReaders();
 
     std::unique_ptr<Ui::TForm6> ui_;
 };

@@ -129,6 +129,9 @@ void TForm11::Timer1Timer() {
     Character.Money += won;
     ui_->Label2->setText(QString::number(Character.Money));
     ui_->Button1->setEnabled(true);
+    // Said with "Запуск" as the focus comes back to it.
+    ui_->Button1->setAccessibleDescription(ui_->Label4->text() + QStringLiteral(", деньги: ") +
+                                           ui_->Label2->text());
     // Disabling "Запуск" passed the focus on to "НАЗАД"; Space must spin again, not leave.
     ui_->Button1->setFocus();
 }

@@ -12,6 +12,7 @@
 #include "persistence/save_screen.h"
 #include "platform/game_style.h"
 #include "platform/pictures.h"
+#include "platform/screen_setup.h"
 #include "shell/game_end.h"
 #include "shell/main_window.h"
 #include "shell/title_screen.h"
@@ -47,6 +48,7 @@ template <typename Screen> void destroy(Screen *&global) {
 
 void createGameScreens() {
     useGameStyle();
+    showToScreenReaders();
     // Every screen, box and dialog carries the game's icon, in the taskbar too.
     QGuiApplication::setWindowIcon(builtInPicture(QStringLiteral("icon")));
     try {

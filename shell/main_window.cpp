@@ -13,6 +13,7 @@
 #include "shell/title_screen.h"
 #include "ui_main_window.h"
 
+#include <QAbstractButton>
 #include <QGuiApplication>
 #include <QLayout>
 #include <QScrollBar>
@@ -74,6 +75,9 @@ void TForm2::setUpKeyboard() {
         view->verticalScrollBar()->setAccessibleName(QStringLiteral("Вертикальная прокрутка"));
         view->horizontalScrollBar()->setAccessibleName(QStringLiteral("Горизонтальная прокрутка"));
     }
+    // Named for screen readers, which say the page's name as its first control takes the focus.
+    for (int page = 0; page < ui_->PageControl1->count(); ++page)
+        ui_->PageControl1->widget(page)->setAccessibleName(ui_->PageControl1->tabText(page));
     connect(ui_->PageControl1, &QTabWidget::currentChanged, this,
             [this] { focusFirstControl(ui_->PageControl1->currentWidget()); });
     // The tab bar takes no focus, so the pages turn by a shortcut of the whole window.
@@ -219,7 +223,28 @@ void TForm2::Timer1Timer() {
     ui_->ProgressBar3->setValue(shown.health);
     ui_->ProgressBar2->setValue(shown.fatigue);
     ui_->ProgressBar4->setValue(shown.feces);
+    describeForScreenReaders(shown);
     applyVitalLimits();
+}
+
+// A screen reader says a control's description when it takes the focus, and again when the
+// description changes while it has it: the money, and on the vitals page the bars by name.
+void TForm2::describeForScreenReaders(const VitalDisplay &shown) {
+    const std::array<int, 4> vitals = {shown.satiety, shown.health, shown.fatigue, shown.feces};
+    if (vitals == describedVitals_ && shown.money == describedMoney_)
+        return;
+    describedVitals_ = vitals;
+    describedMoney_ = shown.money;
+    const QString money = QStringLiteral("Деньги: ") + shown.money;
+    const QString life = QStringLiteral("Сытость %1, Здоровье %2, Усталость %3, Кал %4. ")
+                             .arg(shown.satiety)
+                             .arg(shown.health)
+                             .arg(shown.fatigue)
+                             .arg(shown.feces) +
+                         money;
+    for (QAbstractButton *button : findChildren<QAbstractButton *>())
+        if (button->focusPolicy() & Qt::TabFocus)
+            button->setAccessibleDescription(ui_->TabSheet2->isAncestorOf(button) ? life : money);
 }
 
 void TForm2::PageControl1Change() {

@@ -6,11 +6,14 @@
 #include <QMainWindow>
 #include <QSystemTrayIcon>
 #include <QTimer>
+#include <array>
+#include <limits>
 #include <memory>
 
 namespace Ui {
 class TForm2;
 }
+struct VitalDisplay;
 
 // The hub of the game: goods, vitals, documents and money on seven tabs, the buttons of
 // every activity, the menu, and the tick that keeps it all current.
@@ -68,6 +71,7 @@ private:
     void trayActivated(QSystemTrayIcon::ActivationReason reason);
     void fillNeutralTexts();
     void changeEvent(QEvent *event) override;
+    void describeForScreenReaders(const VitalDisplay &shown);
     // The next (1) or previous (-1) page, round from the last to the first.
     void turnPage(int step);
 
@@ -76,6 +80,10 @@ private:
     QByteArray street_;
     QString streetProblem_;
     TrayWatch trayWatch_;
+    // What describeForScreenReaders last told, at first nothing a bar can show.
+    static constexpr int Untold = std::numeric_limits<int>::min();
+    std::array<int, 4> describedVitals_ = {Untold, Untold, Untold, Untold};
+    QString describedMoney_;
 };
 
 // The notice of "Об игре".

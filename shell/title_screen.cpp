@@ -26,7 +26,6 @@ TForm1::TForm1(QWidget *parent)
     narrow.setBold(true);
     ui_->Label1->setFont(narrow);
     centreOnScreen(this);
-    ui_->Image2->setFocusPolicy(Qt::StrongFocus);
     playByKeyboard(this);
     connect(ui_->Image2, &Picture::clicked, this, &TForm1::Image2Click);
     FormCreate();

@@ -4,7 +4,8 @@
 # and the exit, every step a key press. The saved game must hold what was done. With
 # DESKTOP=wayland it is played in a Wayland session, where the game must still place its
 # screens itself; with DESKTOP=gnome in GNOME's, where no tray takes the game in and "▁"
-# must minimise it.
+# must minimise it. With SCREEN_READER=orca, Orca reads along, and must say what each key
+# brought: the focus, page names, the vitals by name, prices, results and the money.
 source "$(dirname "$0")/lib.sh"
 
 case "${DESKTOP:-}" in
@@ -13,17 +14,27 @@ gnome) start_gnome_session ;;
 *) start_xvfb ;;
 esac
 [[ "${DESKTOP:-}" == gnome ]] && placed_by_game() { placed_in_frame "$@"; }
+[[ "${SCREEN_READER:-}" == orca ]] && start_orca
 copy_game_folder
 
 key() {
     press_keys "$@"
 }
 
+# Presses the keys; with Orca, waits until it says something that matches the pattern.
+key_heard() {
+    local pattern=$1 what=$2 mark=0
+    shift 2
+    [[ -n "${ORCA_PID:-}" ]] && mark=$(spoken_count)
+    key "$@"
+    [[ -z "${ORCA_PID:-}" ]] || wait_spoken "$mark" "$pattern" "$what"
+}
+
 # Presses Space on "Запуск" and waits until the reels have turned and come to rest.
 spin() {
     local before
     before=$(picture_of "$slot")
-    key space
+    key_heard 'Выигрыш: [0-9]*, деньги: [0-9]' "the winnings" space
     wait_changed "$slot" "$before" "Space on «Запуск»"
     wait_still "$slot" 0.25 || fail "the reels never stopped"
 }
@@ -33,7 +44,9 @@ GAME_PID=$!
 title=$(wait_window "Скиталия" "176x230") || fail "no title window"
 wait_active "$title" title
 placed_by_game "$title" title
-key Return
+[[ -z "${ORCA_PID:-}" ]] || wait_spoken 0 'Начало игры».*button' "the title picture as a button"
+# Nothing but the goods page holds the focus: Orca reads it out.
+key_heard 'Товары' "the goods page" Return
 main=$(wait_window "Скиталия" "536x[0-9]*") || fail "Enter on the title did not start the game"
 wait_active "$main" "main window"
 placed_by_game "$main" "main window"
@@ -60,7 +73,7 @@ if [[ "${DESKTOP:-}" != wayland ]]; then
 fi
 
 # Two pages on, "Промыслы": its first button, "Просить милостыню", has the focus.
-key ctrl+Tab ctrl+Next
+key_heard 'Промыслы' "the page's name" ctrl+Tab ctrl+Next
 key space
 beg=$(wait_window "Милостыня" "476x317") || fail "no begging screen"
 wait_active "$beg" begging
@@ -69,26 +82,30 @@ key Tab space # "Сделать выбор": the hours take the focus
 key Up        # two hours
 key Tab space # "Начать поиск"
 # The run ends on "НАЗАД"; until then Enter lands on the place list and does nothing.
+mark=0
+[[ -z "${ORCA_PID:-}" ]] || mark=$(spoken_count)
 for _ in $(seq 60); do
     window_shown "Милостыня" || break
     key Return
     sleep 0.25
 done
 wait_gone "Милостыня"
+[[ -z "${ORCA_PID:-}" ]] || wait_spoken "$mark" 'Собрано денег: [0-9]' "the begging result"
 wait_active "$main" "main window after begging"
 placed_by_game "$main" "main window after begging"
 
 key Tab Tab space # "Пойти на рынок"
 market=$(wait_window "Рынок" "470x340") || fail "no market"
 wait_active "$market" market
-key Down Down space # the matches
-key plus            # a quantity of two
-key Tab space       # "Купить"
+key_heard 'Купить за 2, продать за 3' "the matches' prices" Down Down space
+key plus
+key_heard 'Деньги: [0-9]' "the money after the trade" Tab space # "Купить"
 wait_gone "Рынок"
 wait_active "$main" "main window after the market"
 
-key ctrl+shift+Tab # "Жизнедеятельность": "Пожрать" has the focus
-key Return
+key_heard 'Сытость [0-9]*, Здоровье [0-9]*, Усталость [0-9]*, Кал [0-9]*' "the vitals with the focus" \
+    ctrl+shift+Tab # "Жизнедеятельность": "Пожрать" has the focus
+key_heard 'НАЗАД' "the canteen's focus" Return
 canteen=$(wait_window "Столовая" "[0-9]*x[0-9]*") || fail "no canteen"
 wait_active "$canteen" canteen
 screenshot "$canteen" e2e-keyboard-canteen

@@ -870,3 +870,72 @@ placed_in_frame() {
     ((${flags:-0} & 2 && decorations == 0 || ${flags:-0} & 1 && !(functions & 0x38))) ||
         fail "$2 lets mutter add frame buttons: $(xprop -id "$1" _MOTIF_WM_HINTS)"
 }
+
+# Orca, the screen reader, on the private session bus (and the accessibility bus it starts),
+# speaking through speech-dispatcher's dummy module into the private sound server; home,
+# settings and sockets all under the script's own folder. Its log, ORCA_LOG, holds a SPEECH OUTPUT line for each utterance.
+# The game started afterwards finds the bus through DBUS_SESSION_BUS_ADDRESS.
+start_orca() {
+    local home="$DESKTOP_DIR/orca"
+    start_session_bus
+    start_sound_server
+    mkdir -p "$home/config/speech-dispatcher" "$home/prefs" "$home/data" "$home/cache"
+    mkdir -m 700 "$home/run"
+    printf '%s\n' 'AddModule "dummy" "sd_dummy" ""' 'DefaultModule dummy' \
+        'AudioOutputMethod "pulse"' \
+        >"$home/config/speech-dispatcher/speechd.conf"
+    ORCA_LOG="$DESKTOP_DIR/orca.log"
+    # Orca writes its log through a block buffer, and the last utterance would wait in it
+    # for more events: the log file is opened line-buffered instead.
+    cat >"$home/sitecustomize.py" <<'PY'
+import builtins, os
+_open = builtins.open
+def _line_buffered(file, mode="r", buffering=-1, *args, **kwargs):
+    if file == os.environ.get("ORCA_LOG") and "w" in mode:
+        buffering = 1
+    return _open(file, mode, buffering, *args, **kwargs)
+builtins.open = _line_buffered
+PY
+    export DBUS_SESSION_BUS_ADDRESS="$SESSION_BUS"
+    ORCA_LOG="$ORCA_LOG" PYTHONPATH="$home" HOME="$home" XDG_CONFIG_HOME="$home/config" XDG_DATA_HOME="$home/data" \
+        XDG_CACHE_HOME="$home/cache" XDG_RUNTIME_DIR="$home/run" GSETTINGS_BACKEND=memory \
+        orca --user-prefs "$home/prefs" --debug-file "$ORCA_LOG" >"$DESKTOP_DIR/orca.out" 2>&1 &
+    ORCA_PID=$!
+    # Stopped first: the end waits for every process the script started.
+    trap 'stop_orca; stop_all' EXIT
+    wait_until 30 spoken_matches . ||
+        fail "Orca did not start speaking: $(tail -n5 "$DESKTOP_DIR/orca.out" "$ORCA_LOG")"
+}
+
+# Ends Orca and the speech-dispatcher it started.
+stop_orca() {
+    [[ -n "${ORCA_PID:-}" ]] || return 0
+    # Orca's own shutdown may hang on a bus that is going away: it gets 5 s.
+    kill "$ORCA_PID" 2>/dev/null
+    wait_until 5 not kill -0 "$ORCA_PID" 2>/dev/null || kill -KILL "$ORCA_PID" 2>/dev/null
+    wait "$ORCA_PID" 2>/dev/null
+    ORCA_PID=
+    local pid
+    pid=$(cat "$DESKTOP_DIR"/orca/run/speech-dispatcher/pid/*.pid 2>/dev/null)
+    [[ -n "$pid" ]] && kill "$pid" 2>/dev/null
+    true
+}
+
+# The utterances Orca has logged so far, one a line.
+spoken() {
+    sed -n "s/^.* - SPEECH OUTPUT: '\(.*\)'\( *{.*}\)\?$/\1/p" "$ORCA_LOG" 2>/dev/null
+}
+
+spoken_matches() { spoken | grep -q -- "$1"; }
+
+# Waits until Orca has said something matching the pattern (grep's), since the mark: the
+# number of utterances before the key that should make it speak.
+wait_spoken() {
+    local mark=$1 pattern=$2 what=$3
+    wait_until 20 spoken_since_matches "$mark" "$pattern" ||
+        fail "Orca never said $what (/$pattern/); it said: $(spoken | tail -n +$((mark + 1)) | tr '\n' '|')"
+}
+
+spoken_since_matches() { spoken | tail -n +$(($1 + 1)) | grep -q -- "$2"; }
+
+spoken_count() { spoken | wc -l; }

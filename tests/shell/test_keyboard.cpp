@@ -173,6 +173,8 @@ private Q_SLOTS:
     void saveScreenTakesEnterAndEscape_data();
     void saveScreenTakesEnterAndEscape();
     void namesAreTheVisibleTexts();
+    void screenReadersHearWhatIsShown_data();
+    void screenReadersHearWhatIsShown();
 
 private:
     GameFixture game;
@@ -246,7 +248,8 @@ void TestKeyboard::tabReachesTheControlsInOrder_data() {
         return QList<QWidget *>{ui.Button1,      ui.Button2,      ui.Button3,
                                 ui.SpeedButton3, ui.SpeedButton2, ui.Button1};
     });
-    // The goods page has no control: Tab, Tab, Space must not end the game.
+    // The goods page has no control: the page holds the focus, and Tab, Tab, Space must not
+    // end the game.
     QTest::newRow("main window, goods page: only \"▁\"") << std::function([] {
         Form2->ui().PageControl1->setCurrentIndex(0);
         showScreen(Form2);
@@ -254,7 +257,7 @@ void TestKeyboard::tabReachesTheControlsInOrder_data() {
         return tabOrder(Form2, 3);
     }) << std::function([] {
         Ui::TForm2 &ui = Form2->ui();
-        return QList<QWidget *>{ui.SpeedButton2, ui.SpeedButton2, ui.SpeedButton2};
+        return QList<QWidget *>{ui.TabSheet1, ui.SpeedButton2, ui.SpeedButton2};
     });
     QTest::newRow("begging: the hours take the focus") << std::function([] {
         Form2->Button4Click();
@@ -323,7 +326,7 @@ void TestKeyboard::pagesTurnByAWindowShortcut() {
     press(Form2, key, modifiers);
     QCOMPARE(ui.PageControl1->currentIndex(), to);
     QCOMPARE(game.services.sounds(), QStringList{QStringLiteral("2.wav")}); // the tab change ran
-    const QList<QWidget *> firsts = {nullptr,        ui.Button1, ui.Button4, ui.Button7,
+    const QList<QWidget *> firsts = {ui.TabSheet1,   ui.Button1, ui.Button4, ui.Button7,
                                      ui.WebBrowser1, ui.Memo1,   ui.Memo2};
     QCOMPARE(Form2->focusWidget(), firsts[to]);
 }
@@ -507,6 +510,98 @@ void TestKeyboard::namesAreTheVisibleTexts() {
     QVERIFY2(checked > 30, qPrintable(QString::number(checked)));
     QCOMPARE(nameOf(Form9->ui().Label3), QStringLiteral("7"));
     QCOMPARE(nameOf(Form11->ui().Label2), QStringLiteral("37"));
+}
+
+// What a screen reader is told beside the names: roles it can act on, and the values of the
+// moment in the description it says with the focused control.
+void TestKeyboard::screenReadersHearWhatIsShown_data() {
+    QTest::addColumn<std::function<QWidget *()>>("open");
+    QTest::addColumn<QAccessible::Role>("role");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("description");
+    QTest::newRow("title picture, a button") << std::function([]() -> QWidget * {
+        openTitle();
+        return Form1->ui().Image2;
+    }) << QAccessible::Button << "Картинка «Начало игры»"
+                                             << "";
+    QTest::newRow("canteen's frame, a panel")
+        << std::function([]() -> QWidget * { return Form8->ui().Panel1; }) << QAccessible::Pane
+        << ""
+        << "";
+    QTest::newRow("a page, a panel named as its tab")
+        << std::function([]() -> QWidget * { return Form2->ui().TabSheet3; }) << QAccessible::Pane
+        << "Промыслы"
+        << "";
+    const auto afterSleep = [] {
+        Character.Money = 37;
+        Character.Satiety = 100;
+        Character.Fatigue = 20;
+        Form2->Timer1Timer();
+        Form2->Button3Click();
+        Form2->Timer1Timer();
+    };
+    QTest::newRow("vitals page, the bars by name") << std::function([afterSleep]() -> QWidget * {
+        afterSleep();
+        return Form2->ui().Button3;
+    }) << QAccessible::Button << ""
+                                                   << "Сытость 70, Здоровье 100, Усталость 0, "
+                                                      "Кал 11. Деньги: 37";
+    QTest::newRow("other pages and \"▁\", the money") << std::function([afterSleep]() -> QWidget * {
+        afterSleep();
+        return Form2->ui().SpeedButton2;
+    }) << QAccessible::Button << "Свернуть в трей"
+                                                      << "Деньги: 37";
+    QTest::newRow("begging, the result with \"НАЗАД\"") << std::function([this]() -> QWidget * {
+        scriptShortBegging(game.services);
+        Form2->Button4Click();
+        Form3->ui().Button1->click();
+        Form3->ui().Button2->click();
+        return Form3->ui().SpeedButton1;
+    }) << QAccessible::Button << "НАЗАД"
+                                                        << "Собрано денег: 0";
+    QTest::newRow("market, a good's prices and the quantity")
+        << std::function([]() -> QWidget * {
+               Character.BagCapacity = 3;
+               Form2->Button6Click();
+               settle();
+               press(Form6, Qt::Key_Down);
+               press(Form6, Qt::Key_Down);
+               press(Form6, Qt::Key_Space);
+               press(Form6, Qt::Key_Plus);
+               return Form6->ui().RadioButton3;
+           })
+        << QAccessible::RadioButton << ""
+        << "Купить за 2, продать за 3, количество 2";
+    QTest::newRow("slot machine, the winnings with \"Запуск\"")
+        << std::function([this]() -> QWidget * {
+               Character.Money = 10;
+               Form2->Button7Click();
+               scriptSpin(game.services);
+               Form11->ui().Button1->click();
+               Form11->Timer1.stop();
+               for (int tick = 0; tick < SpinTicks; ++tick)
+                   Form11->Timer1Timer();
+               return Form11->ui().Button1;
+           })
+        << QAccessible::Button << "Запуск"
+        << "Выигрыш: 0, деньги: 8";
+}
+
+void TestKeyboard::screenReadersHearWhatIsShown() {
+    QFETCH(std::function<QWidget *()>, open);
+    QFETCH(QAccessible::Role, role);
+    QFETCH(QString, name);
+    QFETCH(QString, description);
+    QWidget *widget = open();
+    QAccessibleInterface *seen = QAccessible::queryAccessibleInterface(widget);
+    QCOMPARE(seen->role(), role);
+    if (!name.isEmpty())
+        QCOMPARE(seen->text(QAccessible::Name), name);
+    QCOMPARE(seen->text(QAccessible::Description), description);
+    if (widget == Form1->ui().Image2) {
+        seen->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+        QVERIFY(Form2->isVisible());
+    }
 }
 
 QTEST_MAIN(TestKeyboard)
