@@ -1,6 +1,7 @@
 #include "activities/market.h"
 
 #include "core/character_state.h"
+#include "platform/screen_reader.h"
 #include "platform/screen_setup.h"
 #include "platform/services.h"
 #include "shell/game_screens.h"
@@ -66,7 +67,7 @@ QRadioButton *TForm6::radioButton(int row) const {
 }
 
 // The quantity takes no focus: a screen reader hears it with the focused good or button, as
-// the focus comes and again when + or - change it, and the prices with each good.
+// the focus comes and at once when + or - change it, and the prices with each good.
 void TForm6::describeForScreenReaders() {
     const QString quantity =
         QStringLiteral("количество ") + QString::number(ui_->SpinEdit1->value());
@@ -78,6 +79,7 @@ void TForm6::describeForScreenReaders() {
     }
     ui_->Button1->setAccessibleDescription(quantity);
     ui_->Button2->setAccessibleDescription(quantity);
+    tellScreenReaders(this, quantity);
 }
 
 int TForm6::selectedRow() const {

@@ -3,12 +3,10 @@
 #include "platform/x11_tray.h"
 
 #include <QAbstractButton>
-#include <QAccessibleWidget>
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QScreen>
-#include <QStackedWidget>
 #include <QTimer>
 #include <QWidget>
 #include <QtGui/qguiapplication_platform.h>
@@ -144,40 +142,7 @@ private:
     std::vector<uint32_t> own_;
 };
 
-// A picture that takes the focus is pressed like a button, and a screen reader says so.
-class PressablePicture : public QAccessibleWidget {
-public:
-    explicit PressablePicture(QWidget *picture)
-        : QAccessibleWidget(picture, QAccessible::Button) {}
-
-    QStringList actionNames() const override { return {pressAction()}; }
-
-    void doAction(const QString &action) override {
-        if (action == pressAction())
-            QMetaObject::invokeMethod(widget(), "clicked");
-    }
-};
-
-// Qt exposes a plain frame with the role screen readers give a top-level window, and Orca
-// drops every focus event inside what it takes for an inactive window: frames and the
-// pages of a tab widget are panels. Asked only when a screen reader looks, never at start.
-QAccessibleInterface *screenReaderView(const QString &className, QObject *object) {
-    auto *widget = qobject_cast<QWidget *>(object);
-    if (!widget)
-        return nullptr;
-    if (className == u"QFrame" ||
-        (className == u"QWidget" && qobject_cast<QStackedWidget *>(widget->parentWidget())))
-        return new QAccessibleWidget(widget, QAccessible::Pane);
-    if (className == u"Picture" && widget->focusPolicy() != Qt::NoFocus)
-        return new PressablePicture(widget);
-    return nullptr;
-}
-
 } // namespace
-
-void showToScreenReaders() {
-    QAccessible::installFactory(screenReaderView);
-}
 
 void playByKeyboard(QWidget *screen, QWidget *(*firstArea)(QWidget *screen)) {
     screen->installEventFilter(new KeyboardPlay(screen, firstArea));

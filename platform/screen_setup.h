@@ -20,9 +20,6 @@ void refuseWindowClose(QWidget *screen);
 // set it up, its first usable control takes the focus; Enter presses the focused button
 // or radio button as Space does. firstArea, when given, picks the part of the screen
 // whose first control counts (the main window's current page).
-// Screen readers see frames and pages as panels, and a picture that takes the focus as a
-// button. Before any screen is made: Qt keeps the view it first gave of each widget.
-void showToScreenReaders();
 void playByKeyboard(QWidget *screen, QWidget *(*firstArea)(QWidget *screen) = nullptr);
 // Focuses the first visible, enabled control of area in its window's tab order; with
 // none, an area inside the window takes the focus itself, and a whole window keeps none,

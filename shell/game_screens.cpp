@@ -12,6 +12,7 @@
 #include "persistence/save_screen.h"
 #include "platform/game_style.h"
 #include "platform/pictures.h"
+#include "platform/screen_reader.h"
 #include "platform/screen_setup.h"
 #include "shell/game_end.h"
 #include "shell/main_window.h"

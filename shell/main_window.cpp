@@ -6,6 +6,7 @@
 #include "platform/first_frame.h"
 #include "platform/jpeg_picture.h"
 #include "platform/pictures.h"
+#include "platform/screen_reader.h"
 #include "platform/screen_setup.h"
 #include "platform/services.h"
 #include "platform/x11_tray.h"
@@ -227,11 +228,12 @@ void TForm2::Timer1Timer() {
     applyVitalLimits();
 }
 
-// A screen reader says a control's description when it takes the focus, and again when the
-// description changes while it has it: the money, and on the vitals page the bars by name.
+// A screen reader says a control's description when it takes the focus: the money, and on the
+// vitals page the bars by name.
 void TForm2::describeForScreenReaders(const VitalDisplay &shown) {
     const std::array<int, 4> vitals = {shown.satiety, shown.health, shown.fatigue, shown.feces};
-    if (vitals == describedVitals_ && shown.money == describedMoney_)
+    const bool vitalsChanged = vitals != describedVitals_;
+    if (!vitalsChanged && shown.money == describedMoney_)
         return;
     describedVitals_ = vitals;
     describedMoney_ = shown.money;
@@ -245,6 +247,13 @@ void TForm2::describeForScreenReaders(const VitalDisplay &shown) {
     for (QAbstractButton *button : findChildren<QAbstractButton *>())
         if (button->focusPolicy() & Qt::TabFocus)
             button->setAccessibleDescription(ui_->TabSheet2->isAncestorOf(button) ? life : money);
+    // A sleep, the toilet or a purchase leaves the focus where it was: the change is told.
+    if (!focusWidget())
+        return;
+    if (ui_->TabSheet2->isAncestorOf(focusWidget()))
+        tellScreenReaders(this, vitalsChanged ? life : money);
+    else if (focusWidget()->focusPolicy() & Qt::TabFocus)
+        tellScreenReaders(this, money);
 }
 
 void TForm2::PageControl1Change() {

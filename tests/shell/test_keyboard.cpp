@@ -56,6 +56,21 @@ struct Opening {
     bool escapeLeaves = true;
 };
 
+// What a screen reader was told outright, without a focus change: each showing of a
+// notification.
+class Telling : public QObject {
+public:
+    Telling() { qApp->installEventFilter(this); }
+    bool eventFilter(QObject *object, QEvent *event) override {
+        if (event->type() == QEvent::Show && object->isWidgetType())
+            if (QAccessibleInterface *seen = QAccessible::queryAccessibleInterface(object);
+                seen->role() == QAccessible::Notification)
+                told << seen->text(QAccessible::Name);
+        return false;
+    }
+    QStringList told;
+};
+
 // A one-hour begging run that collects nothing, with one millisecond between steps.
 void scriptShortBegging(ScriptedServices &services) {
     for (int step = 0; step < 100; ++step)
@@ -175,6 +190,7 @@ private Q_SLOTS:
     void namesAreTheVisibleTexts();
     void screenReadersHearWhatIsShown_data();
     void screenReadersHearWhatIsShown();
+    void changesUnderTheFocusAreTold();
 
 private:
     GameFixture game;
@@ -602,6 +618,44 @@ void TestKeyboard::screenReadersHearWhatIsShown() {
         seen->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
         QVERIFY(Form2->isVisible());
     }
+}
+
+// A sleep and the market's + change what the focused control stands for, and the focus does
+// not move: a listening screen reader is told once, and not again when the window returns.
+void TestKeyboard::changesUnderTheFocusAreTold() {
+    Ui::TForm2 &ui = Form2->ui();
+    ui.PageControl1->setCurrentWidget(ui.TabSheet2);
+    showScreen(Form2);
+    QVERIFY(QTest::qWaitForWindowActive(Form2));
+    settle();
+    Character.Money = 37;
+    Character.Satiety = 100;
+    Character.Fatigue = 20;
+    Form2->Timer1Timer();
+    const Telling telling;
+
+    press(Form2, Qt::Key_Tab);
+    press(Form2, Qt::Key_Tab);
+    press(Form2, Qt::Key_Space);
+    Form2->Timer1Timer();
+    QCOMPARE(Form2->focusWidget(), ui.Button3);
+    const QStringList afterSleep = {
+        QStringLiteral("Сытость 70, Здоровье 100, Усталость 0, Кал 11. Деньги: 37")};
+    QCOMPARE(telling.told, afterSleep);
+
+    Character.BagCapacity = 3;
+    Form2->Button6Click();
+    QVERIFY(QTest::qWaitForWindowActive(Form6));
+    settle();
+    Form2->Timer1Timer(); // the walk to the market, shown behind it
+    press(Form6, Qt::Key_Down);
+    press(Form6, Qt::Key_Space);
+    press(Form6, Qt::Key_Plus);
+    QCOMPARE(telling.told, afterSleep + QStringList{QStringLiteral("количество 2")});
+    Form6->ui().SpeedButton1->click();
+    QVERIFY(QTest::qWaitForWindowActive(Form2));
+    Form2->Timer1Timer();
+    QCOMPARE(telling.told.size(), 2);
 }
 
 QTEST_MAIN(TestKeyboard)

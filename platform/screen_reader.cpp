@@ -1,0 +1,82 @@
+#include "platform/screen_reader.h"
+
+#include <QAccessibleWidget>
+#include <QEvent>
+#include <QStackedWidget>
+#include <QString>
+#include <QWidget>
+
+namespace {
+
+// Qt 6.4 sends a changed name or description with the object in place of the text, and Orca
+// then says nothing; a notification that shows is said at once, by its name. One pixel and
+// never painted, it is not seen.
+class Notice : public QWidget {
+    Q_OBJECT
+public:
+    explicit Notice(QWidget *screen)
+        : QWidget(screen) {
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+        setFocusPolicy(Qt::NoFocus);
+        setGeometry(0, 0, 1, 1);
+        screen->installEventFilter(this);
+    }
+
+    // Shown again with its screen, it would be said again, long after it was news.
+    bool eventFilter(QObject *, QEvent *event) override {
+        if (event->type() == QEvent::Hide)
+            hide();
+        return false;
+    }
+};
+
+// A picture that takes the focus is pressed like a button, and a screen reader says so.
+class PressablePicture : public QAccessibleWidget {
+public:
+    explicit PressablePicture(QWidget *picture)
+        : QAccessibleWidget(picture, QAccessible::Button) {}
+
+    QStringList actionNames() const override { return {pressAction()}; }
+
+    void doAction(const QString &action) override {
+        if (action == pressAction())
+            QMetaObject::invokeMethod(widget(), "clicked");
+    }
+};
+
+// Qt exposes a plain frame with the role screen readers give a top-level window, and Orca
+// drops every focus event inside what it takes for an inactive window: frames and the
+// pages of a tab widget are panels. Asked only when a screen reader looks, never at start.
+QAccessibleInterface *screenReaderView(const QString &className, QObject *object) {
+    auto *widget = qobject_cast<QWidget *>(object);
+    if (!widget)
+        return nullptr;
+    if (className == u"QFrame" ||
+        (className == u"QWidget" && qobject_cast<QStackedWidget *>(widget->parentWidget())))
+        return new QAccessibleWidget(widget, QAccessible::Pane);
+    if (className == u"Picture" && widget->focusPolicy() != Qt::NoFocus)
+        return new PressablePicture(widget);
+    if (qobject_cast<Notice *>(widget))
+        return new QAccessibleWidget(widget, QAccessible::Notification);
+    return nullptr;
+}
+
+} // namespace
+
+void showToScreenReaders() {
+    QAccessible::installFactory(screenReaderView);
+}
+
+void tellScreenReaders(QWidget *screen, const QString &text) {
+    // Told whether a reader listens or not: Qt asks whether one does only as it sends.
+    if (!screen->isActiveWindow())
+        return;
+    auto *notice = screen->findChild<Notice *>(QString(), Qt::FindDirectChildrenOnly);
+    if (!notice)
+        notice = new Notice(screen);
+    notice->setAccessibleName(text);
+    notice->hide();
+    notice->show();
+}
+
+#include "screen_reader.moc"
