@@ -21,6 +21,7 @@
 #include <QShortcut>
 #include <QTabBar>
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -233,6 +234,7 @@ void TForm2::Timer1Timer() {
 void TForm2::describeForScreenReaders(const VitalDisplay &shown) {
     const std::array<int, 4> vitals = {shown.satiety, shown.health, shown.fatigue, shown.feces};
     const bool vitalsChanged = vitals != describedVitals_;
+    const bool cameBack = std::exchange(cameBack_, false);
     if (!vitalsChanged && shown.money == describedMoney_)
         return;
     describedVitals_ = vitals;
@@ -247,8 +249,9 @@ void TForm2::describeForScreenReaders(const VitalDisplay &shown) {
     for (QAbstractButton *button : findChildren<QAbstractButton *>())
         if (button->focusPolicy() & Qt::TabFocus)
             button->setAccessibleDescription(ui_->TabSheet2->isAncestorOf(button) ? life : money);
-    // A sleep, the toilet or a purchase leaves the focus where it was: the change is told.
-    if (!focusWidget())
+    // A sleep, the toilet or a purchase leaves the focus where it was: the change is told. Back
+    // from another screen, the focus that comes says the new values itself.
+    if (!focusWidget() || cameBack)
         return;
     if (ui_->TabSheet2->isAncestorOf(focusWidget()))
         tellScreenReaders(this, vitalsChanged ? life : money);
@@ -324,6 +327,8 @@ void TForm2::changeEvent(QEvent *event) {
     QMainWindow::changeEvent(event);
     if (event->type() == QEvent::WindowStateChange && isVisible() && !isMinimized())
         startNormalWhenMapped(this);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        cameBack_ = true;
 }
 
 void TForm2::N4Click() {

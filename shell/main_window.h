@@ -84,6 +84,8 @@ private:
     static constexpr int Untold = std::numeric_limits<int>::min();
     std::array<int, 4> describedVitals_ = {Untold, Untold, Untold, Untold};
     QString describedMoney_;
+    // The window became active since the last tick.
+    bool cameBack_ = false;
 };
 
 // The notice of "Об игре".
