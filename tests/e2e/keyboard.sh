@@ -18,7 +18,28 @@ esac
 copy_game_folder
 
 key() {
-    press_keys "$@"
+    if [[ -z "${ORCA_PID:-}" ]]; then
+        press_keys "$@"
+        return
+    fi
+    # Qt hands each key to Orca first and replays it when Orca answers: keys go one at a time,
+    # each once Orca has taken the one before, as a player who listens presses them. Alt alone
+    # is held until Orca has it: let go before, its replay would turn the menu bar off again.
+    local each pressed
+    for each in "$@"; do
+        pressed=$(orca_keys PRESSED)
+        if [[ "$each" == alt ]]; then
+            xdotool keydown alt
+            wait_until 20 orca_keys_since PRESSED "$pressed" 1 || fail "Orca never took Alt"
+            x_send keyup alt
+            continue
+        fi
+        press_keys "$each"
+        # Presses only: a release may go with the window the key closed, and a shortcut's key
+        # (the Tab of Ctrl+Tab) is never handed on.
+        wait_until 20 orca_keys_since PRESSED "$pressed" 1 ||
+            fail "Orca never took «$each»"
+    done
 }
 
 # Presses the keys; with Orca, waits until it says something that matches the pattern.

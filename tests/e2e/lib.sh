@@ -943,3 +943,8 @@ wait_spoken() {
 spoken_since_matches() { spoken | tail -n +$(($1 + 1)) | grep -q -- "$2"; }
 
 spoken_count() { spoken | wc -l; }
+
+# The key presses or releases (PRESSED, RELEASED) Orca has been given so far, and whether it
+# has been given COUNT more since a number of them.
+orca_keys() { grep -ac "^^^^^^ PROCESS ATSPI_KEY_$1_EVENT" "$ORCA_LOG"; }
+orca_keys_since() { (($(orca_keys "$1") >= $2 + $3)); }
