@@ -872,22 +872,35 @@ placed_in_frame() {
 }
 
 # Orca, the screen reader, on the private session bus (and the accessibility bus it starts),
-# speaking through speech-dispatcher's dummy module into the private sound server; home,
-# settings and sockets all under the script's own folder. Its log, ORCA_LOG, holds a SPEECH OUTPUT line for each utterance.
-# The game started afterwards finds the bus through DBUS_SESSION_BUS_ADDRESS.
+# speaking through a speech-dispatcher of the script's own with its dummy output module; home,
+# settings and sockets all under the script's folder. Its log, ORCA_LOG, holds a SPEECH OUTPUT
+# line for each utterance. The game started afterwards finds the bus through
+# DBUS_SESSION_BUS_ADDRESS.
 start_orca() {
-    local home="$DESKTOP_DIR/orca"
+    local home="$DESKTOP_DIR/orca" shim
     start_session_bus
+    # The dummy module refuses to load without a sound device.
     start_sound_server
     mkdir -p "$home/config/speech-dispatcher" "$home/prefs" "$home/data" "$home/cache" "$home/bin"
-    # Orca refuses to start beside any other Orca of the user's, even one reading another
-    # desktop (the developer's own, another test's): it looks for them with pgrep.
-    printf '#!/bin/sh\nexit 1\n' >"$home/bin/pgrep"
-    chmod +x "$home/bin/pgrep"
     mkdir -m 700 "$home/run"
-    printf '%s\n' 'AddModule "dummy" "sd_dummy" ""' 'DefaultModule dummy' \
-        'AudioOutputMethod "pulse"' \
+    # Orca refuses to start beside any other Orca of the user's, even one reading another
+    # desktop (the developer's own, another test's): it looks for them with pgrep. The dummy
+    # module plays one recorded notice for every utterance and cannot cut it short: under
+    # load, Orca waited on it for seconds and stopped taking keys. Here it plays nothing.
+    for shim in pgrep play aplay paplay; do
+        printf '#!/bin/sh\nexit %d\n' "$([[ $shim == pgrep ]] && echo 1 || echo 0)" >"$home/bin/$shim"
+        chmod +x "$home/bin/$shim"
+    done
+    printf '%s\n' 'AddModule "dummy" "sd_dummy" ""' 'DefaultModule dummy' 'AudioOutputMethod "pulse"' \
         >"$home/config/speech-dispatcher/speechd.conf"
+    # A child of the script, so that it and its modules end with it, whatever happens.
+    PATH="$home/bin:$PATH" HOME="$home" XDG_RUNTIME_DIR="$home/run" \
+        speech-dispatcher --run-single --timeout 0 --communication-method unix_socket \
+        --socket-path "$home/run/speechd.sock" --config-dir "$home/config/speech-dispatcher" \
+        --pid-file "$home/run/speechd.pid" --log-dir "$home/run" >"$DESKTOP_DIR/speechd.out" 2>&1 &
+    SPEECHD_PID=$!
+    wait_until 10 test -S "$home/run/speechd.sock" ||
+        fail "speech-dispatcher did not start: $(tail -n5 "$DESKTOP_DIR/speechd.out")"
     ORCA_LOG="$DESKTOP_DIR/orca.log"
     # Orca writes its log through a block buffer, and the last utterance would wait in it
     # for more events: the log file is opened line-buffered instead.
@@ -901,8 +914,9 @@ def _line_buffered(file, mode="r", buffering=-1, *args, **kwargs):
 builtins.open = _line_buffered
 PY
     export DBUS_SESSION_BUS_ADDRESS="$SESSION_BUS"
-    PATH="$home/bin:$PATH" ORCA_LOG="$ORCA_LOG" PYTHONPATH="$home" HOME="$home" XDG_CONFIG_HOME="$home/config" XDG_DATA_HOME="$home/data" \
-        XDG_CACHE_HOME="$home/cache" XDG_RUNTIME_DIR="$home/run" GSETTINGS_BACKEND=memory \
+    PATH="$home/bin:$PATH" ORCA_LOG="$ORCA_LOG" PYTHONPATH="$home" HOME="$home" XDG_CONFIG_HOME="$home/config" \
+        XDG_DATA_HOME="$home/data" XDG_CACHE_HOME="$home/cache" XDG_RUNTIME_DIR="$home/run" \
+        SPEECHD_ADDRESS="unix_socket:$home/run/speechd.sock" GSETTINGS_BACKEND=memory \
         orca --user-prefs "$home/prefs" --debug-file "$ORCA_LOG" >"$DESKTOP_DIR/orca.out" 2>&1 &
     ORCA_PID=$!
     # Stopped first: the end waits for every process the script started.
@@ -911,18 +925,18 @@ PY
         fail "Orca did not start speaking: $(tail -n5 "$DESKTOP_DIR/orca.out" "$ORCA_LOG")"
 }
 
-# Ends Orca and the speech-dispatcher it started.
+# Ends Orca, then speech-dispatcher and its modules; each gets 5 s, as a shutdown may hang on
+# a bus or a client that is going away.
 stop_orca() {
-    [[ -n "${ORCA_PID:-}" ]] || return 0
-    # Orca's own shutdown may hang on a bus that is going away: it gets 5 s.
-    kill "$ORCA_PID" 2>/dev/null
-    wait_until 5 not kill -0 "$ORCA_PID" 2>/dev/null || kill -KILL "$ORCA_PID" 2>/dev/null
-    wait "$ORCA_PID" 2>/dev/null
-    ORCA_PID=
     local pid
-    pid=$(cat "$DESKTOP_DIR"/orca/run/speech-dispatcher/pid/*.pid 2>/dev/null)
-    [[ -n "$pid" ]] && kill "$pid" 2>/dev/null
-    true
+    for pid in ${ORCA_PID:-} ${SPEECHD_PID:-}; do
+        local under
+        under=$(processes_under "$pid" 0)
+        kill "$pid" 2>/dev/null
+        wait_until 5 not kill -0 "$pid" 2>/dev/null || kill -KILL "$pid" $under 2>/dev/null
+        wait "$pid" 2>/dev/null
+    done
+    ORCA_PID= SPEECHD_PID=
 }
 
 # The utterances Orca has logged so far, one a line.
