@@ -88,7 +88,7 @@ void LoadGame(benchmark::State &state) {
     saveGameFile(folder.path(), QStringLiteral("bench"), savedValues(game), [] { return 7; });
     const QString file = folder.filePath(QStringLiteral("bench.sav"));
     for (auto _ : state) { // NOLINT(clang-analyzer-deadcode.DeadStores): the library's idiom
-        const LoadResult loaded = loadGameFile(folder.path(), file);
+        LoadResult loaded = loadGameFile(folder.path(), file);
         if (!loaded.problem.isEmpty())
             state.SkipWithError(qPrintable(loaded.problem));
         benchmark::DoNotOptimize(loaded.values);

@@ -152,7 +152,7 @@ QString createStaging(const QString &path, Descriptor &file, StagingLock &lock) 
     // The player's own folder may be gone, or may not have been made at start: made now, it
     // fails with the real cause, a full disk as such.
     const QString folder = QFileInfo(path).path();
-    struct stat status {};
+    struct stat status = {};
     errno = 0;
     if (::stat(QFile::encodeName(folder).constData(), &status) != 0 && errno == ENOENT) {
         if (const int error = makeFolder(folder); error != 0)
@@ -230,7 +230,7 @@ QString realPath(const QString &path, QByteArray &resolved) {
 struct Target {
     QByteArray folder;
     QByteArray path;
-    struct stat earlier {};
+    struct stat earlier = {};
     bool exists = false;
 };
 
@@ -466,13 +466,13 @@ QString saveGameFile(const QString &folder, const QString &name, const SavedValu
 
 LoadResult loadGameFile(const QString &folder, const QString &chosen) {
     Descriptor file;
-    struct stat info {};
+    struct stat info = {};
     if (QString problem = openRegular(chosen, O_RDONLY, true, false, file, &info);
         !problem.isEmpty())
         return {problem};
     const QString staging = stagingPath(folder);
     // The staging file as the chosen one would be emptied, then read into itself forever.
-    struct stat own {};
+    struct stat own = {};
     if (::lstat(QFile::encodeName(staging).constData(), &own) == 0 && own.st_dev == info.st_dev &&
         own.st_ino == info.st_ino)
         return {text(FileAccessDenied)};

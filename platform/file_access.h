@@ -10,7 +10,7 @@ struct OpenedFile {
     int fd = -1;            // owned by the caller when not -1
     int error = 0;          // errno of a failed open
     bool otherKind = false; // not a regular file, or a link where none is followed
-    struct stat status {};
+    struct stat status = {};
 };
 
 OpenedFile openRegularFile(const QByteArray &path, int flags, bool followLinks);

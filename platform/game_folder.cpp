@@ -28,7 +28,7 @@ QByteArray linkTarget(const QByteArray &link) {
 bool linkGameFile(const QString &installFolder, const QString &userFolder, const QString &name) {
     const QByteArray link = QFile::encodeName(userFolder + QLatin1Char('/') + name);
     const QByteArray target = QFile::encodeName(installFolder + QLatin1Char('/') + name);
-    struct stat status {};
+    struct stat status = {};
     if (::lstat(link.constData(), &status) == 0) {
         if (!S_ISLNK(status.st_mode) || linkTarget(link) == target)
             return true;

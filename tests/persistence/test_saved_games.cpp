@@ -254,7 +254,7 @@ QStringList fingerprint(const QString &folder) {
     QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
     while (it.hasNext()) {
         const QString path = it.next();
-        struct stat status {};
+        struct stat status = {};
         ::lstat(QFile::encodeName(path).constData(), &status);
         if (S_ISREG(status.st_mode) && it.fileName() == QStringLiteral("prox.dat"))
             continue;
@@ -492,7 +492,7 @@ void TestSavedGames::freshGameSavedWithShiftOneIsTheExampleAndResavingOverwrites
         byte += byte == '\r' || byte == '\n' ? 0 : 1;
     QCOMPARE(readFile(game.file(QStringLiteral("fresh.sav"))), expected);
     QVERIFY(game.services.boxes().isEmpty());
-    struct stat status {};
+    struct stat status = {};
     QCOMPARE(::stat(path.constData(), &status), 0);
     QCOMPARE(status.st_mode & 07777, 0600u);
     const QString folder = QDir(game.folder()).canonicalPath();
