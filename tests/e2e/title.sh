@@ -75,16 +75,18 @@ for name in 2.wav 3.wav 6.wav 7.wav 4.wav 5.wav; do
     done
 done
 # A player whose libpulse would start a sound server, with none running: the game comes up in
-# silence and starts none. libpulse never starts one for root, so the game runs as nobody.
+# silence and starts none. libpulse never starts one for root, so the game runs as nobody,
+# from a copy of its folder that nobody may enter wherever the clone is (a home of mode 0700).
 player=$(mktemp -d)
 REMOVE_AT_EXIT+=("$player")
 chmod 755 "$player"
 mkdir -m 700 "$player/home"
+cp -r "$(dirname "$GAME")" "$player/game"
 printf '#!/bin/sh\ntouch "%s"\n' "$player/home/spawned" >"$player/pulseaudio"
 chmod 755 "$player/pulseaudio"
 printf 'autospawn = yes\ndaemon-binary = %s\n' "$player/pulseaudio" >"$player/client.conf"
 ((EUID == 0)) && chown nobody: "$player/home"
-as_player nobody "$player/home" PULSE_CLIENTCONFIG="$player/client.conf" "$GAME" &
+as_player nobody "$player/home" PULSE_CLIENTCONFIG="$player/client.conf" "$player/game/$(basename "$GAME")" &
 GAME_PID=$!
 wait_window "Скиталия" "176x230" >/dev/null || fail "no title window for a player without a sound server"
 wait_until 3 test -e "$player/home/spawned" && fail "the game started a sound server"
