@@ -3,7 +3,7 @@ PRESET ?= default
 BUILD := build/$(PRESET)
 GAME := $(BUILD)/game/skitalia
 
-.PHONY: game run test build deps test-deps install clean package
+.PHONY: game run test check build deps test-deps install clean package
 
 # The user's own prefix needs no root; installed elsewhere, the game saves in the player's
 # own game folder.
@@ -18,16 +18,18 @@ game: deps
 	@test -f $(BUILD)/build.ninja || cmake --preset $(PRESET)
 	cmake --build --preset $(PRESET) --target skitalia
 
-# The whole suite, then once more under AddressSanitizer and UndefinedBehaviorSanitizer.
-# Configured again, so that a tree first set up by `make run` finds what the test set brought.
-# Most end-to-end tests wait on a game most of the time, so four run at once on two cores.
+# The whole suite, then the round under AddressSanitizer and UndefinedBehaviorSanitizer.
 test: test-deps
+	@$(MAKE) --no-print-directory check PRESET=default
+	@$(MAKE) --no-print-directory check PRESET=asan
+
+# One preset's round of the suite. Configured again, so that a tree first set up by `make run`
+# finds what the test set brought. Most end-to-end tests wait on a game most of the time, so
+# four run at once on two cores.
+check: test-deps
 	cmake --preset $(PRESET)
 	cmake --build --preset $(PRESET)
 	ctest --preset $(PRESET) --parallel 4
-ifeq ($(PRESET),default)
-	$(MAKE) --no-print-directory test PRESET=asan
-endif
 
 build: deps
 	@test -f $(BUILD)/build.ninja || cmake --preset $(PRESET)

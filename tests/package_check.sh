@@ -4,7 +4,13 @@
 # unprivileged player with a home of his own, a game saved, started again and loaded; played
 # by root as well, who saves in his own folder too; then removed, leaving nothing of itself
 # behind and the players' saves in place.
+# Root installs into a throwaway copy of this machine's system: an overlay over its root, the
+# changes in memory, in a mount namespace of the check's own. dpkg there never meets another
+# dpkg or apt run of the machine, and whatever happens, nothing is left behind.
 set -uo pipefail
+if ((EUID == 0)) && [[ -z "${PACKAGE_CHECK_OWN_MOUNTS:-}" ]]; then
+    PACKAGE_CHECK_OWN_MOUNTS=1 exec unshare --mount --propagation private -- "$BASH" "$0" "$@"
+fi
 BUILD=$(realpath "$1")
 SHOTS=$2
 source "$(dirname "$0")/e2e/lib.sh"
@@ -13,16 +19,6 @@ scratch=$(mktemp -d)
 chmod 755 "$scratch"
 REMOVE_AT_EXIT+=("$scratch")
 installed=
-# Run at every way out, a timeout or a signal too: a package left installed would pass for
-# the system's own in the next run, and never be removed.
-purge() {
-    [[ -n "$installed" ]] || return 0
-    dpkg --purge skitalia >/dev/null 2>&1
-    # What a failing root's game may have left, which would spoil the next install.
-    rm -f /usr/lib/games/skitalia/prox.dat /usr/lib/games/skitalia/root.sav
-    rmdir /usr/lib/games/skitalia 2>/dev/null
-}
-AT_EXIT+=(purge)
 
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$BUILD/CMakeCache.txt")
 deb="$scratch/skitalia_${version}_$(dpkg --print-architecture).deb"
@@ -40,11 +36,24 @@ TMPDIR=$scratch lintian --fail-on error,warning --display-info --pedantic "$deb"
     fail "lintian: $(grep -v '^running with root' "$scratch/lintian.log")"
 grep hardening- "$scratch/lintian.log" && fail "lintian finds the executable without hardening"
 
-# As root, and with no skitalia of the system's own to replace, dpkg installs it for real.
-if ((EUID == 0)) && ! dpkg-query -W -f='${Status}' skitalia 2>/dev/null | grep -q installed; then
-    root=
+# As root, dpkg installs it for real into the throwaway system, with no skitalia of the
+# machine's own to replace; the player's game then runs there.
+if ((EUID == 0)); then
+    root=/mnt/system
+    mount -t tmpfs tmpfs /mnt || fail "no tmpfs for the throwaway system"
+    mkdir /mnt/changes /mnt/work "$root"
+    mount -t overlay overlay -o lowerdir=/,upperdir=/mnt/changes,workdir=/mnt/work "$root" ||
+        fail "no overlay over the machine's root"
+    mount -t proc proc "$root/proc"
+    for shared in /dev /sys /tmp; do
+        mount --rbind "$shared" "$root$shared"
+    done
+    if chroot "$root" dpkg-query -W -f='${Status}' skitalia 2>/dev/null | grep -q installed; then
+        chroot "$root" dpkg --purge skitalia >/dev/null 2>&1 || fail "the machine's own skitalia would not go"
+    fi
     installed=yes
-    dpkg -i "$deb" >"$scratch/dpkg.log" 2>&1 || fail "dpkg -i: $(tail -n5 "$scratch/dpkg.log")"
+    chroot "$root" dpkg -i "$deb" >"$scratch/dpkg.log" 2>&1 || fail "dpkg -i: $(tail -n5 "$scratch/dpkg.log")"
+    PLAYER_SYSTEM=$root
 else
     root="$scratch/root"
     dpkg -x "$deb" "$root" || fail "dpkg -x failed"
@@ -60,6 +69,8 @@ entry="$root/usr/share/applications/ru.skitalia.Skitalia.desktop"
 desktop-file-validate "$entry" || fail "the installed desktop entry does not validate"
 exec_line=$(sed -n 's/^Exec=//p' "$entry")
 [[ "$exec_line" == /usr/games/skitalia ]] || fail "Exec=$exec_line, not the launcher's full path"
+launch=$exec_line
+[[ -n "${PLAYER_SYSTEM:-}" ]] || launch=$root$exec_line
 grep -qx 'StartupWMClass=ru.skitalia.Skitalia' "$entry" || fail "no StartupWMClass for the desktop id"
 
 # The player: nobody, with a scratch home of his own and the bare environment of a
@@ -72,7 +83,7 @@ runuser -u nobody -- test -w "$game" && fail "the installed game folder is writa
 
 start_xvfb
 FOLDER=$saves
-start_game as_player nobody "$home" "$root$exec_line"
+start_game as_player nobody "$home" "$launch"
 class=$(xprop -id "$main" WM_CLASS)
 [[ "$class" == *'"ru.skitalia.Skitalia"'* ]] || fail "the window's class is not the desktop id: $class"
 # An hour of begging, so that the saved game differs from a new one.
@@ -84,7 +95,7 @@ first=$(values "$saves/first.sav") || fail "first.sav is not a saved game"
 click_in "$main" 516 $((menu + 12)) # the close button
 expect_exit 0 10
 
-start_game as_player nobody "$home" "$root$exec_line"
+start_game as_player nobody "$home" "$launch"
 load_save first.sav
 save_as second
 [[ "$(values "$saves/second.sav")" == "$first" ]] || fail "the loaded game saved other values"
@@ -95,7 +106,7 @@ expect_exit 0 10
 # A player whose data home is a file: told once why, over the title, and the game plays on;
 # a save names the cause instead of the installed folder's refusal.
 touch "$scratch/data-home"
-as_player nobody "$home" XDG_DATA_HOME="$scratch/data-home" "$root$exec_line" &
+as_player nobody "$home" XDG_DATA_HOME="$scratch/data-home" "$launch" &
 GAME_PID=$!
 box=$(wait_window "skitalia" "[0-9]*x[0-9]*") || fail "no box about the player's folder"
 screenshot "$box" package-folder-unmade
@@ -117,7 +128,7 @@ if [[ -n "$installed" ]]; then
     installed_files=$(find "$game" -printf '%p %s %T@\n' | sort)
     mkdir "$scratch/root-home"
     FOLDER="$scratch/root-home/.local/share/skitalia"
-    start_game as_player root "$scratch/root-home" "$exec_line"
+    start_game as_player root "$scratch/root-home" "$launch"
     save_as root
     click_in "$main" 516 $((menu + 12))
     expect_exit 0 10
@@ -126,15 +137,16 @@ if [[ -n "$installed" ]]; then
 fi
 
 if [[ -n "$installed" ]]; then
-    dpkg --purge skitalia >"$scratch/dpkg.log" 2>&1 || fail "dpkg --purge: $(tail -n5 "$scratch/dpkg.log")"
-    installed=
-    ! dpkg-query -W -f='${Status}' skitalia 2>/dev/null | grep -q installed || fail "skitalia still installed"
+    chroot "$root" dpkg --purge skitalia >"$scratch/dpkg.log" 2>&1 ||
+        fail "dpkg --purge: $(tail -n5 "$scratch/dpkg.log")"
+    ! chroot "$root" dpkg-query -W -f='${Status}' skitalia 2>/dev/null | grep -q installed ||
+        fail "skitalia still installed"
     # Every file of the package is gone, and the folders that only it had.
     while read -r path; do
-        [[ -e "$path" || -L "$path" ]] && fail "$path left after the purge"
+        [[ -e "$root$path" || -L "$root$path" ]] && fail "$path left after the purge"
     done < <(dpkg-deb --fsys-tarfile "$deb" | tar -t | sed -n 's|^\./|/|; /[^/]$/p')
     for folder in /usr/lib/games/skitalia /usr/share/doc/skitalia; do
-        [[ -e "$folder" ]] && fail "$folder left after the purge"
+        [[ -e "$root$folder" ]] && fail "$folder left after the purge"
     done
 fi
 [[ -f "$saves/first.sav" && -f "$saves/second.sav" ]] || fail "the player's saves went with the package"

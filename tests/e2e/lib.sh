@@ -662,14 +662,15 @@ start_game() {
 
 # Becomes a command run as USER with HOME, given variables (NAME=VALUE) and nothing else of
 # the script's environment, as a session whose PATH lacks /usr/games has it; as the script's
-# own user when it cannot switch. For a job in the background, which it then is, to be killed.
+# own user when it cannot switch; inside PLAYER_SYSTEM when that names another system's root.
+# For a job in the background, which it then is, to be killed.
 # Its runtime folder is in HOME: without one Qt makes /tmp/runtime-USER and leaves it there.
 as_player() {
     local switch=() runtime="$2/.runtime"
     mkdir -p -m 700 "$runtime"
     if ((EUID == 0)); then
         chown "$1": "$runtime"
-        switch=(runuser -u "$1" --)
+        switch=(${PLAYER_SYSTEM:+chroot "$PLAYER_SYSTEM"} runuser -u "$1" --)
     fi
     exec "${switch[@]}" env -i HOME="$2" XDG_RUNTIME_DIR="$runtime" DISPLAY="$DISPLAY" PATH=/usr/bin:/bin \
         LANG=C.UTF-8 "${@:3}"
