@@ -25,5 +25,9 @@ desktop-file-validate "$prefix/share/applications/ru.skitalia.Skitalia.desktop"
 # Desktop sessions need not have the prefix's bin/ on their PATH.
 grep -qx "Exec=$prefix/bin/skitalia" "$prefix/share/applications/ru.skitalia.Skitalia.desktop" ||
     { echo "the desktop entry does not start $prefix/bin/skitalia"; exit 1; }
-appstreamcli validate --no-net --pedantic "$prefix/share/metainfo/ru.skitalia.Skitalia.metainfo.xml"
+# The game has no web page (packaging/lintian-overrides says why); AppStream 1.0 warns of
+# that, and 0.16 knows no such finding to lower.
+lowered=()
+[[ "$(appstreamcli --version)" =~ version:\ 0\. ]] || lowered=(--override=url-homepage-missing=info)
+appstreamcli validate --no-net --pedantic "${lowered[@]}" "$prefix/share/metainfo/ru.skitalia.Skitalia.metainfo.xml"
 echo "install check: passed"
