@@ -61,6 +61,8 @@ public:
             break;
         case 3:
             return russian().toString(files->lastModified(file), QLocale::ShortFormat);
+        default:
+            break;
         }
         return QIdentityProxyModel::data(index, role);
     }

@@ -119,8 +119,7 @@ bool SavedGameDecoder::feed(std::string_view bytes, std::string &out) {
         if (!first_.take(static_cast<unsigned char>(bytes[i])))
             return false;
         if (first_.count() == 1 && first_.betweenLines()) {
-            startLines(first_.lineEndedAtCr());
-            lines_->feed(bytes.substr(i + 1), out);
+            startLines(first_.lineEndedAtCr()).feed(bytes.substr(i + 1), out);
             return true;
         }
     }
@@ -128,20 +127,21 @@ bool SavedGameDecoder::feed(std::string_view bytes, std::string &out) {
 }
 
 bool SavedGameDecoder::finish(std::string &out) {
-    if (!lines_) {
-        if (!first_.end())
-            return false;
-        startLines(false);
+    if (lines_) {
+        lines_->finish(out);
+        return true;
     }
-    lines_->finish(out);
+    if (!first_.end())
+        return false;
+    startLines(false).finish(out);
     return true;
 }
 
-void SavedGameDecoder::startLines(bool afterCr) {
+LineShifter &SavedGameDecoder::startLines(bool afterCr) {
     // A file that ends before its first number reads it as 0, a shift of 1. Any 32-bit
     // number is taken: the shift is only ever used modulo 256.
     const std::int64_t shift = (first_.count() > 0 ? first_.last() : 0) + std::int64_t{1};
-    lines_.emplace(-shift, afterCr);
+    return lines_.emplace(-shift, afterCr);
 }
 
 bool SavedValuesReader::feed(std::string_view bytes) {

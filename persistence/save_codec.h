@@ -33,7 +33,7 @@ public:
     bool lineEndedAtCr() const { return phase_ == Phase::AfterCr; }
 
 private:
-    enum class Phase { Blanks, AfterCr, Number, RestOfLine };
+    enum class Phase : std::uint8_t { Blanks, AfterCr, Number, RestOfLine };
     bool finishNumber();
 
     Phase phase_ = Phase::Blanks;
@@ -56,7 +56,7 @@ public:
     void finish(std::string &out);
 
 private:
-    enum class Phase { LineStart, InLine, AfterCr };
+    enum class Phase : std::uint8_t { LineStart, InLine, AfterCr };
     Phase phase_ = Phase::LineStart;
     unsigned char amount_;
 };
@@ -72,7 +72,7 @@ public:
     bool shiftKnown() const { return lines_.has_value(); }
 
 private:
-    void startLines(bool afterCr);
+    LineShifter &startLines(bool afterCr);
 
     ValueReader first_;
     std::optional<LineShifter> lines_;

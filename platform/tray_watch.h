@@ -4,6 +4,7 @@
 
 #include <QDBusServiceWatcher>
 #include <QObject>
+#include <cstdint>
 #include <functional>
 
 // Follows the trays the game's icon can live in: the StatusNotifier watcher on the session
@@ -33,7 +34,7 @@ Q_SIGNALS:
     void ready();
 
 private:
-    enum class Kind { Unknown, StatusNotifier, XEmbed };
+    enum class Kind : std::uint8_t { Unknown, StatusNotifier, XEmbed };
 
     void askWhichTray();
     void askWhetherReady(int triesLeft);

@@ -22,8 +22,8 @@ namespace {
 constexpr int sampleRate = 22050;
 constexpr double twoPi = 2.0 * std::numbers::pi;
 
-enum class Wave { Sine, Square, Triangle, Saw, Noise };
-enum class FilterKind { LowPass, HighPass, BandPass };
+enum class Wave : std::uint8_t { Sine, Square, Triangle, Saw, Noise };
+enum class FilterKind : std::uint8_t { LowPass, HighPass, BandPass };
 
 struct Sweep {
     double from = 0;
@@ -404,6 +404,7 @@ void playVoice(const Voice &voice, double start, std::uint32_t seed, std::vector
     const auto first = static_cast<std::size_t>(std::lround(start * sampleRate));
     const auto count = static_cast<std::size_t>(std::lround(voice.duration * sampleRate));
     std::vector<Filter> filters;
+    filters.reserve(voice.filters.size());
     for (const FilterStage &stage : voice.filters) {
         filters.emplace_back(stage.kind, voice.resonance);
     }
