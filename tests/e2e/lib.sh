@@ -831,6 +831,9 @@ start_gnome_session() {
     start_session_bus
     export DBUS_SESSION_BUS_ADDRESS=$SESSION_BUS
     export DBUS_SYSTEM_BUS_ADDRESS="unix:path=$DESKTOP_DIR/no-system-bus"
+    # A booted system has the X sockets' folder, made by systemd-tmpfiles; mutter 48 would make
+    # it without the write bits for others, then refuse it.
+    [[ -d /tmp/.X11-unix ]] || mkdir -m 1777 /tmp/.X11-unix || fail "no /tmp/.X11-unix for Xwayland"
     GSETTINGS_BACKEND=memory mutter --headless --wayland --virtual-monitor 1024x768 --sm-disable \
         --wayland-display="$WAYLAND_DISPLAY" >"$log" 2>&1 &
     XVFB_PID=$!
