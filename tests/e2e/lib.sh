@@ -597,14 +597,19 @@ window_of() {
     return 1
 }
 
-# The visible windows with exactly this title; icons docked in the tray are left out.
+# The visible windows with exactly this title; icons docked in the tray are left out, and so are
+# mutter's frames, which since mutter 44 are windows of a client of its own, titled as the
+# window they frame.
 shown_windows() {
     local id
     for id in $(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null); do
         [[ -n "${TRAY_PID:-}" ]] && in_tray "$id" && continue
+        mutter_frame "$id" && continue
         echo "$id"
     done
 }
+
+mutter_frame() { [[ "$(xprop -id "$1" _MUTTER_FRAME_FOR 2>/dev/null)" == *"window id"* ]]; }
 
 # The game's visible window of this size (a pattern), other than the one given, waiting up to
 # 15 seconds. Found by process, not by title: the death screen has none, and with LANG=C Qt
@@ -831,6 +836,9 @@ start_gnome_session() {
     start_session_bus
     export DBUS_SESSION_BUS_ADDRESS=$SESSION_BUS
     export DBUS_SYSTEM_BUS_ADDRESS="unix:path=$DESKTOP_DIR/no-system-bus"
+    # A booted system has the X sockets' folder, made by systemd-tmpfiles; mutter 48 would make
+    # it without the write bits for others, then refuse it.
+    [[ -d /tmp/.X11-unix ]] || mkdir -m 1777 /tmp/.X11-unix || fail "no /tmp/.X11-unix for Xwayland"
     GSETTINGS_BACKEND=memory mutter --headless --wayland --virtual-monitor 1024x768 --sm-disable \
         --wayland-display="$WAYLAND_DISPLAY" >"$log" 2>&1 &
     XVFB_PID=$!
