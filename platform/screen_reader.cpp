@@ -46,7 +46,11 @@ public:
 
 // Qt exposes a plain frame with the role screen readers give a top-level window, and Orca
 // drops every focus event inside what it takes for an inactive window: frames and the
-// pages of a tab widget are panels. Asked only when a screen reader looks, never at start.
+// pages of a tab widget are panels. The main window is a plain top level like every other
+// screen: Orca 48 reads the keys beside the game, so a key that brings the main window up has
+// mostly done so before Orca looks, and in a frame Orca then takes the focus without a word
+// and drops the focus event that would have said it. Asked only when a screen reader looks,
+// never at start.
 QAccessibleInterface *screenReaderView(const QString &className, QObject *object) {
     auto *widget = qobject_cast<QWidget *>(object);
     if (!widget)
@@ -54,6 +58,8 @@ QAccessibleInterface *screenReaderView(const QString &className, QObject *object
     if (className == u"QFrame" ||
         (className == u"QWidget" && qobject_cast<QStackedWidget *>(widget->parentWidget())))
         return new QAccessibleWidget(widget, QAccessible::Pane);
+    if (className == u"QMainWindow")
+        return new QAccessibleWidget(widget, QAccessible::Client);
     if (className == u"Picture" && widget->focusPolicy() != Qt::NoFocus)
         return new PressablePicture(widget);
     if (qobject_cast<Notice *>(widget))

@@ -548,6 +548,9 @@ void TestKeyboard::screenReadersHearWhatIsShown_data() {
         << std::function([]() -> QWidget * { return Form2->ui().TabSheet3; }) << QAccessible::Pane
         << "Промыслы"
         << "";
+    QTest::newRow("main window, a plain top level like the other screens")
+        << std::function([]() -> QWidget * { return Form2; }) << QAccessible::Client << "Скиталия"
+        << "";
     const auto afterSleep = [] {
         Character.Money = 37;
         Character.Satiety = 100;
