@@ -67,8 +67,10 @@ title=$(wait_window "Скиталия" "176x230") || fail "no title window"
 wait_active "$title" title
 placed_by_game "$title" title
 [[ -z "${ORCA_PID:-}" ]] || wait_spoken 0 'Начало игры».*button' "the title picture as a button"
-# Nothing but the goods page holds the focus: Orca reads it out.
+# Nothing but the goods page holds the focus: Orca says its name and the goods.
+[[ -z "${ORCA_PID:-}" ]] || mark=$(spoken_count)
 key_heard 'Товары' "the goods page" Return
+[[ -z "${ORCA_PID:-}" ]] || wait_spoken "$mark" 'Вместимость сумки: 2' "the goods"
 main=$(wait_window "Скиталия" "536x[0-9]*") || fail "Enter on the title did not start the game"
 wait_active "$main" "main window"
 placed_by_game "$main" "main window"
