@@ -684,6 +684,9 @@ void TestKeyboard::changesUnderTheFocusAreTold() {
     Character.Money = 40; // as a trade would
     Form6->ui().SpeedButton1->click();
     QVERIFY(QTest::qWaitForWindowActive(Form2));
+    QVERIFY(QAccessible::queryAccessibleInterface(Form2->focusWidget())
+                ->text(QAccessible::Description)
+                .endsWith(QStringLiteral("Деньги: 40")));
     Form2->Timer1Timer();
     QCOMPARE(telling.told.size(), 2);
 }
