@@ -1,5 +1,7 @@
 #include "platform/arrow_spin_box.h"
 
+#include "platform/screen_reader.h"
+
 #include <QAccessibleWidget>
 #include <QLineEdit>
 
@@ -10,7 +12,7 @@ namespace {
 // shown, read-only as the box itself.
 class SpinBoxAccessible : public QAccessibleWidget,
                           public QAccessibleValueInterface,
-                          public QAccessibleTextInterface {
+                          public ReadOnlyText {
 public:
     explicit SpinBoxAccessible(QAbstractSpinBox *box)
         : QAccessibleWidget(box, QAccessible::SpinBox) {}
@@ -43,31 +45,10 @@ public:
     QVariant minimumValue() const override { return box()->property("minimum"); }
     QVariant minimumStepSize() const override { return 1; }
 
-    QString text(int startOffset, int endOffset) const override {
-        return shown().mid(startOffset, endOffset < 0 ? -1 : endOffset - startOffset);
-    }
-    int characterCount() const override { return static_cast<int>(shown().size()); }
-    int cursorPosition() const override { return 0; }
-    void setCursorPosition(int) override {}
-    int selectionCount() const override { return 0; }
-    void selection(int, int *startOffset, int *endOffset) const override {
-        *startOffset = *endOffset = 0;
-    }
-    void addSelection(int, int) override {}
-    void removeSelection(int) override {}
-    void setSelection(int, int, int) override {}
-    QRect characterRect(int) const override { return {}; }
-    int offsetAtPoint(const QPoint &) const override { return -1; }
-    void scrollToSubstring(int, int) override {}
-    QString attributes(int, int *startOffset, int *endOffset) const override {
-        *startOffset = 0;
-        *endOffset = characterCount();
-        return {};
-    }
+    QString shown() const override { return box()->findChild<QLineEdit *>()->text(); }
 
 private:
     QAbstractSpinBox *box() const { return static_cast<QAbstractSpinBox *>(widget()); }
-    QString shown() const { return box()->findChild<QLineEdit *>()->text(); }
     void step(int steps) const {
         if (box()->isEnabled() && steps != 0)
             box()->stepBy(steps);

@@ -327,8 +327,12 @@ void TForm2::changeEvent(QEvent *event) {
     QMainWindow::changeEvent(event);
     if (event->type() == QEvent::WindowStateChange && isVisible() && !isMinimized())
         startNormalWhenMapped(this);
-    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+    // Back from another screen, the focus that comes says the new values: they are described
+    // before it comes, as a screen reader may read them at once, not after the next tick.
+    if (event->type() == QEvent::ActivationChange && isActiveWindow()) {
         cameBack_ = true;
+        describeForScreenReaders(vitalDisplay(Character));
+    }
 }
 
 void TForm2::N4Click() {

@@ -22,9 +22,10 @@ key() {
         press_keys "$@"
         return
     fi
-    # Qt hands each key to Orca first and replays it when Orca answers: keys go one at a time,
-    # each once Orca has taken the one before, as a player who listens presses them. Alt alone
-    # is held until Orca has it: let go before, its replay would turn the menu bar off again.
+    # Keys go one at a time, each once Orca has taken the one before, as a player who listens
+    # presses them: Orca 43 is handed each key by Qt, which replays it when Orca answers, and
+    # Orca 48 reads them from the X server beside the game. Alt alone is held until Orca has it:
+    # let go before, its replay would turn the menu bar off again.
     local each pressed
     for each in "$@"; do
         pressed=$(orca_keys PRESSED)
@@ -66,8 +67,10 @@ title=$(wait_window "Скиталия" "176x230") || fail "no title window"
 wait_active "$title" title
 placed_by_game "$title" title
 [[ -z "${ORCA_PID:-}" ]] || wait_spoken 0 'Начало игры».*button' "the title picture as a button"
-# Nothing but the goods page holds the focus: Orca reads it out.
+# Nothing but the goods page holds the focus: Orca says its name and the goods.
+[[ -z "${ORCA_PID:-}" ]] || mark=$(spoken_count)
 key_heard 'Товары' "the goods page" Return
+[[ -z "${ORCA_PID:-}" ]] || wait_spoken "$mark" 'Вместимость сумки: 2' "the goods"
 main=$(wait_window "Скиталия" "536x[0-9]*") || fail "Enter on the title did not start the game"
 wait_active "$main" "main window"
 placed_by_game "$main" "main window"
@@ -152,7 +155,7 @@ save=$(wait_window "Сохранить" "260x110") || fail "no save screen"
 wait_active "$save" "save screen"
 placed_by_game "$save" "save screen"
 type_text keys
-key Return # "OK"
+key_heard 'Деньги: [0-9]' "the main window's focus back from saving" Return # "OK"
 wait_gone "Сохранить"
 wait_active "$main" "main window after saving"
 [[ -f "$FOLDER/keys.sav" ]] || fail "no keys.sav after Enter on the save screen"

@@ -528,26 +528,46 @@ void TestKeyboard::namesAreTheVisibleTexts() {
     QCOMPARE(nameOf(Form11->ui().Label2), QStringLiteral("37"));
 }
 
-// What a screen reader is told beside the names: roles it can act on, and the values of the
-// moment in the description it says with the focused control.
+// What a screen reader is told beside the names: roles it can act on, the values of the
+// moment in the description it says with the focused control, and a page's text.
 void TestKeyboard::screenReadersHearWhatIsShown_data() {
     QTest::addColumn<std::function<QWidget *()>>("open");
     QTest::addColumn<QAccessible::Role>("role");
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("description");
+    QTest::addColumn<QString>("text");
     QTest::newRow("title picture, a button") << std::function([]() -> QWidget * {
         openTitle();
         return Form1->ui().Image2;
     }) << QAccessible::Button << "Картинка «Начало игры»"
+                                             << ""
                                              << "";
     QTest::newRow("canteen's frame, a panel")
         << std::function([]() -> QWidget * { return Form8->ui().Panel1; }) << QAccessible::Pane
+        << ""
         << ""
         << "";
     QTest::newRow("a page, a panel named as its tab")
         << std::function([]() -> QWidget * { return Form2->ui().TabSheet3; }) << QAccessible::Pane
         << "Промыслы"
+        << ""
+        << "Промыслы. Просить милостыню. Обшарить урны. Пойти на рынок. Сдать мусор";
+    QTest::newRow("main window, a plain top level like the other screens")
+        << std::function([]() -> QWidget * { return Form2; }) << QAccessible::Client << "Скиталия"
+        << ""
         << "";
+    QTest::newRow("goods page, which holds the focus: its name and every good")
+        << std::function([]() -> QWidget * {
+               Character.Bread = 3;
+               Character.Matches = 2;
+               Form2->ui().PageControl1->setCurrentIndex(1);
+               Form2->ui().PageControl1->setCurrentIndex(0);
+               return Form2->ui().TabSheet1;
+           })
+        << QAccessible::Pane << "Товары"
+        << ""
+        << "Товары. Чебурашки: 0. Макулатура (кг): 0. Хлеб: 3. Макароны: 0. Спички: 2. "
+           "Сигареты: 0. Жевачка: 0. Мясо(кг): 0. Вместимость сумки: 2";
     const auto afterSleep = [] {
         Character.Money = 37;
         Character.Satiety = 100;
@@ -561,12 +581,14 @@ void TestKeyboard::screenReadersHearWhatIsShown_data() {
         return Form2->ui().Button3;
     }) << QAccessible::Button << ""
                                                    << "Сытость 70, Здоровье 100, Усталость 0, "
-                                                      "Кал 11. Деньги: 37";
+                                                      "Кал 11. Деньги: 37"
+                                                   << "";
     QTest::newRow("other pages and \"▁\", the money") << std::function([afterSleep]() -> QWidget * {
         afterSleep();
         return Form2->ui().SpeedButton2;
     }) << QAccessible::Button << "Свернуть в трей"
-                                                      << "Деньги: 37";
+                                                      << "Деньги: 37"
+                                                      << "";
     QTest::newRow("begging, the result with \"НАЗАД\"") << std::function([this]() -> QWidget * {
         scriptShortBegging(game.services);
         Form2->Button4Click();
@@ -574,7 +596,8 @@ void TestKeyboard::screenReadersHearWhatIsShown_data() {
         Form3->ui().Button2->click();
         return Form3->ui().SpeedButton1;
     }) << QAccessible::Button << "НАЗАД"
-                                                        << "Собрано денег: 0";
+                                                        << "Собрано денег: 0"
+                                                        << "";
     QTest::newRow("market, a good's prices and the quantity")
         << std::function([]() -> QWidget * {
                Character.BagCapacity = 3;
@@ -587,7 +610,8 @@ void TestKeyboard::screenReadersHearWhatIsShown_data() {
                return Form6->ui().RadioButton3;
            })
         << QAccessible::RadioButton << ""
-        << "Купить за 2, продать за 3, количество 2";
+        << "Купить за 2, продать за 3, количество 2"
+        << "";
     QTest::newRow("slot machine, the winnings with \"Запуск\"")
         << std::function([this]() -> QWidget * {
                Character.Money = 10;
@@ -600,7 +624,8 @@ void TestKeyboard::screenReadersHearWhatIsShown_data() {
                return Form11->ui().Button1;
            })
         << QAccessible::Button << "Запуск"
-        << "Выигрыш: 0, деньги: 8";
+        << "Выигрыш: 0, деньги: 8"
+        << "";
 }
 
 void TestKeyboard::screenReadersHearWhatIsShown() {
@@ -608,12 +633,15 @@ void TestKeyboard::screenReadersHearWhatIsShown() {
     QFETCH(QAccessible::Role, role);
     QFETCH(QString, name);
     QFETCH(QString, description);
+    QFETCH(QString, text);
     QWidget *widget = open();
     QAccessibleInterface *seen = QAccessible::queryAccessibleInterface(widget);
     QCOMPARE(seen->role(), role);
     if (!name.isEmpty())
         QCOMPARE(seen->text(QAccessible::Name), name);
     QCOMPARE(seen->text(QAccessible::Description), description);
+    QAccessibleTextInterface *shown = seen->textInterface();
+    QCOMPARE(shown ? shown->text(0, shown->characterCount()) : QString(), text);
     if (widget == Form1->ui().Image2) {
         seen->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
         QVERIFY(Form2->isVisible());
@@ -656,6 +684,9 @@ void TestKeyboard::changesUnderTheFocusAreTold() {
     Character.Money = 40; // as a trade would
     Form6->ui().SpeedButton1->click();
     QVERIFY(QTest::qWaitForWindowActive(Form2));
+    QVERIFY(QAccessible::queryAccessibleInterface(Form2->focusWidget())
+                ->text(QAccessible::Description)
+                .endsWith(QStringLiteral("Деньги: 40")));
     Form2->Timer1Timer();
     QCOMPARE(telling.told.size(), 2);
 }
