@@ -11,6 +11,8 @@
 #include <QLineEdit>
 #include <QTest>
 #include <QTimer>
+#include <algorithm>
+#include <cstdint>
 
 namespace {
 
@@ -263,11 +265,15 @@ void TestBegging::eachStepWaitsItsDrawTimesTheHours() {
     disconnect(step);
 
     QCOMPARE(at.size(), 101);
-    for (int i = 1; i < at.size(); ++i)
+    std::uint32_t shortest = UINT32_MAX;
+    for (int i = 1; i < at.size(); ++i) {
         QVERIFY2(at[i] - at[i - 1] >= wait,
                  qPrintable(QStringLiteral("step %1 took %2 ms").arg(i).arg(at[i] - at[i - 1])));
-    const std::uint32_t mean = (at.last() - at.first()) / 100;
-    QVERIFY2(mean < 2 * wait, qPrintable(QStringLiteral("%1 ms per step").arg(mean)));
+        shortest = std::min(shortest, at[i] - at[i - 1]);
+    }
+    // A loaded machine stretches many steps, never all: the shortest shows the wait asked for.
+    QVERIFY2(shortest < 2 * wait,
+             qPrintable(QStringLiteral("%1 ms the shortest step").arg(shortest)));
 }
 
 void TestBegging::waitCountsAcrossTheTickCounterWrapAround() {

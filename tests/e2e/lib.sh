@@ -351,7 +351,10 @@ start_sound_server() {
             sink_properties=session.suspend-timeout-seconds=0 >/dev/null ||
             fail "no null sink on PipeWire"
     fi
-    pactl set-default-sink "$SOUND_SINK" || fail "no sink $SOUND_SINK on the sound server"
+    # PipeWire refuses the choice until its session manager has made its defaults, which a
+    # loaded machine may not have done yet.
+    wait_until 10 pactl set-default-sink "$SOUND_SINK" ||
+        fail "no sink $SOUND_SINK on the sound server: $(tail -n3 "$dir/log")"
     # PipeWire's session manager takes the choice over a moment later.
     wait_until 5 default_sink_is_ours || fail "$SOUND_SINK is not the default output"
 }
