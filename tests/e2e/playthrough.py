@@ -118,10 +118,11 @@ class Game:
     def windows(self):
         return [w for w in children(self.app) if showing(w)]
 
-    def window(self, name, role=None, timeout=5.0):
+    def window(self, name, role=None, timeout=5.0, holding=None):
         def look():
             for w in self.windows():
-                if role in (None, w.getRole()) and name_of(w) == name:
+                if role in (None, w.getRole()) and name_of(w) == name and (
+                        holding is None or find(w, holding) is not None):
                     return w
             return None
 
@@ -335,7 +336,8 @@ class Hub:
 
     def __init__(self, game):
         self.game = game
-        self.window = game.window("Скиталия", pyatspi.ROLE_FRAME)
+        # The title bears the same name; the main window is the one with the pages.
+        self.window = game.window("Скиталия", holding=pyatspi.ROLE_PAGE_TAB_LIST)
 
     def tab(self, name):
         tab = control(self.window, pyatspi.ROLE_PAGE_TAB, name)
