@@ -351,14 +351,15 @@ start_sound_server() {
             sink_properties=session.suspend-timeout-seconds=0 >/dev/null ||
             fail "no null sink on PipeWire"
     fi
-    # PipeWire refuses the choice until its session manager has made its defaults, which a
-    # loaded machine may not have done yet.
-    wait_until 10 pactl set-default-sink "$SOUND_SINK" ||
-        fail "no sink $SOUND_SINK on the sound server: $(tail -n3 "$dir/log")"
-    # PipeWire's session manager takes the choice over a moment later.
+    # PipeWire keeps the choice in WirePlumber's metadata: until WirePlumber has made it, a
+    # second or more after the start on a busy machine, pipewire-pulse answers "Not supported".
+    # WirePlumber takes the choice over a moment later.
+    wait_until 10 sink_made_default ||
+        fail "no sink $SOUND_SINK on the sound server: $(pactl set-default-sink "$SOUND_SINK" 2>&1)"
     wait_until 5 default_sink_is_ours || fail "$SOUND_SINK is not the default output"
 }
 
+sink_made_default() { pactl set-default-sink "$SOUND_SINK" 2>/dev/null; }
 default_sink_is_ours() { pactl info | grep -qx "Default Sink: $SOUND_SINK"; }
 
 # Stops the sound server, as a crash or an upgrade does, and waits until it is gone.

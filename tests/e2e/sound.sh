@@ -135,10 +135,19 @@ judge
 # While the server is away the player turns a page (the greeting), sleeps and goes to the
 # toilet; none of it is heard when the server returns. Then the server ends the idle stream
 # of the sleep sound on its own, and the next sleep is heard all the same.
-streams() { [[ $(pactl list short sink-inputs | wc -l) == "$1" ]]; }
+# The game's streams as the server lists them, "ID FILE" a line; whatever else plays on the
+# server is not the game's.
+game_streams() {
+    LC_ALL=C pactl list sink-inputs | awk '/^Sink Input #/ { id = substr($3, 2) }
+        $1 == "media.name" { file[id] = substr($3, 2, length($3) - 2) }
+        $1 == "application.id" && $3 == "\"ru.skitalia.Skitalia\"" { ours[id] = 1 }
+        END { for (id in ours) print id, file[id] }'
+}
+streams() { [[ $(game_streams | grep -c .) == "$1" ]]; }
 # Ends a stream from the server's side, as a mixer's "kill" does; pactl has no command for it.
+# Fails unless the server answers that it ended it.
 end_stream() {
-    python3 - "$1" <<'EOF' || fail "the sound server did not end stream $1"
+    python3 - "$1" <<'EOF' || fail "the sound server did not end stream '$1'"
 import ctypes, sys
 pa, v = ctypes.CDLL("libpulse.so.0"), ctypes.c_void_p
 for name in "pa_mainloop_new", "pa_mainloop_get_api", "pa_context_new", "pa_context_kill_sink_input":
@@ -148,10 +157,12 @@ context = v(pa.pa_context_new(v(pa.pa_mainloop_get_api(loop)), b"e2e"))
 pa.pa_context_connect(context, None, 1, None)  # no autospawn
 while pa.pa_context_get_state(context) not in (4, 5, 6):  # ready, failed, terminated
     pa.pa_mainloop_iterate(loop, 1, None)
-operation = pa.pa_context_get_state(context) == 4 and v(pa.pa_context_kill_sink_input(context, int(sys.argv[1]), None, None))
+answers = []
+answered = ctypes.CFUNCTYPE(None, v, ctypes.c_int, v)(lambda c, success, data: answers.append(success))
+operation = pa.pa_context_get_state(context) == 4 and v(pa.pa_context_kill_sink_input(context, int(sys.argv[1]), answered, None))
 while operation and pa.pa_operation_get_state(operation) == 0:  # running
     pa.pa_mainloop_iterate(loop, 1, None)
-sys.exit(not operation)
+sys.exit(answers != [1])
 EOF
 }
 stop_sound_server
@@ -169,9 +180,10 @@ quiet_until=$(add "$(add "$(recording_time)" "$greeting")" "$LATE")
 judge_later quiet 0 "$quiet_until" "silence when the server returns"
 sleep_until "$quiet_until"
 sleeping=$(length_of "$FOLDER/6.wav")
-end_stream "$(LC_ALL=C pactl list sink-inputs |
-    awk '/^Sink Input #/ { id = substr($3, 2) } /media.name = "6.wav"/ { print id }')"
-wait_until 5 streams 5 || fail "the sleep sound's stream outlived its end"
+end_stream "$(game_streams | awk '$2 == "6.wav" { print $1 }')"
+sleep_stream_ended() { streams 5 && ! game_streams | grep -q ' 6\.wav$'; }
+wait_until 5 sleep_stream_ended ||
+    fail "the sleep sound's stream outlived its end; the game's streams: $(game_streams | tr '\n' ' ')"
 slept=$(recording_time)
 click_in "$main" 98 $((menu + 203)) # "Поспать"
 judge_later loud "$(add "$slept" "-$EARLY")" "$(add "$(add "$sleeping" "$LATE")" "$EARLY")" \
