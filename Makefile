@@ -30,13 +30,13 @@ test: test-deps
 	wait $$build || { tail -n 40 build/asan/build.log; exit 1; }; exit $$tests
 	ctest --preset asan --parallel 4
 
-# One preset's round of the suite. Configured again, so that a tree first set up by `make run`
-# finds what the test set brought. Most end-to-end tests wait on a game most of the time, so
-# four run at once on two cores.
+# One preset's round of the suite; CTEST_ARGS go to ctest. Configured again, so that a tree
+# first set up by `make run` finds what the test set brought. Most end-to-end tests wait on a
+# game most of the time, so four run at once on two cores.
 check: test-deps
 	cmake --preset $(PRESET)
 	cmake --build --preset $(PRESET)
-	ctest --preset $(PRESET) --parallel 4
+	ctest --preset $(PRESET) --parallel 4 $(CTEST_ARGS)
 
 build: deps
 	@test -f $(BUILD)/build.ninja || cmake --preset $(PRESET)

@@ -198,7 +198,7 @@ wait_until 10 sni_item_of_game >/dev/null || fail "the game's icon did not regis
 # stays hidden. The new watcher's coming is handled after the old one's going.
 click_in "$main" 115 $((menu + 51)) # the "Жизнедеятельность" tab
 click_in "$main" 98 $((menu + 99))  # "Пожрать"
-canteen=$(wait_window "Столовая" "330x220") || fail "no canteen"
+canteen=$(wait_window "Столовая" "330x220") || { screenshot root debug-no-canteen-sni; fail "no canteen"; }
 stop_sni_tray
 start_sni_tray
 wait_until 10 sni_item_of_game >/dev/null || fail "the game's icon did not register with the new watcher"
