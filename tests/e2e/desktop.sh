@@ -125,6 +125,8 @@ xdotool windowminimize "$main"
 wait_until 10 not main_shown || fail "the main window did not minimise"
 tray_click
 wait_until 10 main_shown || fail "the tray did not bring back the minimised main window"
+# Un-minimised, the window is mapped before Qt takes it back: a player clicks it once drawn.
+wait_still "$main" 0.1 5
 
 # The canteen open, the main window brought beside it by the tray and minimised: eating fills
 # the bowel past its limit, and the accident waits until the main window is back.
