@@ -42,9 +42,11 @@ void TForm3::Button1Click() {
 
 void PumpingWait(std::uint32_t n) {
     const std::uint32_t start = services().tickCount();
+    std::uint32_t waited = 0;
     do {
-        services().processEvents();
-    } while (services().tickCount() - start < n); // unsigned: right across the wrap-around
+        services().runEventsFor(n - waited);
+        waited = services().tickCount() - start; // unsigned: right across the wrap-around
+    } while (waited < n);
 }
 
 int tenthRoundedHalfEven(int s) {

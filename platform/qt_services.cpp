@@ -77,10 +77,6 @@ std::uint32_t QtServices::tickCount() {
         std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
 }
 
-void QtServices::processEvents() {
-    QCoreApplication::processEvents(QEventLoop::AllEvents);
-}
-
 void QtServices::endProgram() {
     // At once, also from inside a box or a begging run: no event loop gets to unwind.
     std::fflush(nullptr);

@@ -22,7 +22,6 @@ public:
     // Tells the player, once, why his own game folder could not be made.
     void tellFolderProblem();
     std::uint32_t tickCount() override;
-    void processEvents() override;
     void endProgram() override;
 
 private:

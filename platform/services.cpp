@@ -1,8 +1,11 @@
 #include "platform/services.h"
 
+#include <QEventLoop>
 #include <QFileInfo>
 #include <QLayout>
+#include <QTimer>
 #include <QWidget>
+#include <chrono>
 
 namespace {
 Services *installed = nullptr;
@@ -17,6 +20,13 @@ Services *installServices(Services *services) {
     Services *previous = installed;
     installed = services;
     return previous;
+}
+
+void Services::runEventsFor(std::uint32_t waitMs) {
+    QEventLoop loop;
+    QTimer::singleShot(std::chrono::milliseconds(waitMs), Qt::PreciseTimer, &loop,
+                       &QEventLoop::quit);
+    loop.exec();
 }
 
 void showScreen(QWidget *screen) {

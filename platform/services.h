@@ -31,8 +31,9 @@ public:
     virtual QString saveFolder() { return programFolder(); }
     // Milliseconds from an arbitrary start; wraps around at 2^32.
     virtual std::uint32_t tickCount() = 0;
-    // Lets pending window events run (timer ticks and clicks included).
-    virtual void processEvents() = 0;
+    // Lets window events run (timer ticks and clicks included) for waitMs, the processor
+    // idle while none comes.
+    virtual void runEventsFor(std::uint32_t waitMs);
     // Ends the program at once: nothing is asked, nothing saved, nested loops included.
     // Only test doubles return from it.
     virtual void endProgram() = 0;

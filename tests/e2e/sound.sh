@@ -175,7 +175,8 @@ for button in "235 51 the \"Промыслы\" tab" "115 51 the \"Жизнеде
 done
 start_sound_server
 start_recording "$SHOTS/e2e-sound${SOUND_SERVER:+-$SOUND_SERVER}-outage.wav"
-wait_until 15 streams 6 || fail "the game did not connect again after the sound server went away"
+wait_until 15 streams 6 ||
+    fail "the game did not connect again after the sound server went away; its streams: $(game_streams | tr '\n' ' '); the server said: $(tail -n5 "$DESKTOP_DIR/pulse/log")"
 quiet_until=$(add "$(add "$(recording_time)" "$greeting")" "$LATE")
 judge_later quiet 0 "$quiet_until" "silence when the server returns"
 sleep_until "$quiet_until"

@@ -97,10 +97,6 @@ std::uint32_t ScriptedServices::tickCount() {
     return clockStart + static_cast<std::uint32_t>(elapsed_.elapsed());
 }
 
-void ScriptedServices::processEvents() {
-    QCoreApplication::processEvents();
-}
-
 void ScriptedServices::endProgram() {
     record(QStringLiteral("end"));
 }

@@ -45,7 +45,6 @@ public:
     void reseedRandom() override;
     QString programFolder() override;
     std::uint32_t tickCount() override;
-    void processEvents() override;
     void endProgram() override;
 
 private:
