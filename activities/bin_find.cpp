@@ -1,8 +1,8 @@
 #include "activities/bin_find.h"
 
 #include "activities/bins.h"
-#include "platform/screen_setup.h"
-#include "platform/services.h"
+#include "desktop/screen_setup.h"
+#include "system/services.h"
 #include "shell/game_screens.h"
 #include "shell/main_window.h"
 #include "ui_bin_find.h"

@@ -2,9 +2,9 @@
 
 #include "activities/bin_find.h"
 #include "core/character_state.h"
-#include "platform/pictures.h"
-#include "platform/screen_setup.h"
-#include "platform/services.h"
+#include "pictures/pictures.h"
+#include "desktop/screen_setup.h"
+#include "system/services.h"
 #include "shell/game_screens.h"
 #include "shell/main_window.h"
 #include "ui_bin_find.h"

@@ -1,8 +1,8 @@
 #include "activities/canteen.h"
 
 #include "core/character_state.h"
-#include "platform/screen_setup.h"
-#include "platform/services.h"
+#include "desktop/screen_setup.h"
+#include "system/services.h"
 #include "shell/game_screens.h"
 #include "shell/main_window.h"
 #include "ui_canteen.h"

@@ -1,9 +1,9 @@
 #include "activities/injections.h"
 
 #include "core/character_state.h"
-#include "platform/even_ticks.h"
-#include "platform/screen_setup.h"
-#include "platform/services.h"
+#include "widgets/even_ticks.h"
+#include "desktop/screen_setup.h"
+#include "system/services.h"
 #include "shell/game_screens.h"
 #include "shell/main_window.h"
 #include "ui_injections.h"

@@ -1,9 +1,9 @@
 #include "activities/market.h"
 
 #include "core/character_state.h"
-#include "platform/screen_reader.h"
-#include "platform/screen_setup.h"
-#include "platform/services.h"
+#include "desktop/screen_reader.h"
+#include "desktop/screen_setup.h"
+#include "system/services.h"
 #include "shell/game_screens.h"
 #include "shell/main_window.h"
 #include "ui_main_window.h"

@@ -1,5 +1,5 @@
 #include "core/character_state.h"
-#include "platform/services.h"
+#include "system/services.h"
 #include "shell/main_window.h"
 
 namespace {

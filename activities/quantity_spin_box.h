@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/arrow_spin_box.h"
+#include "widgets/arrow_spin_box.h"
 
 // The market's quantity: changed by its arrows only, between 1 and the bag's capacity.
 // Lowering the maximum leaves a larger value standing until the player next steps it;

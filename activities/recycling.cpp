@@ -1,9 +1,9 @@
 #include "activities/recycling.h"
 
 #include "core/character_state.h"
-#include "platform/first_frame.h"
-#include "platform/screen_setup.h"
-#include "platform/services.h"
+#include "desktop/first_frame.h"
+#include "desktop/screen_setup.h"
+#include "system/services.h"
 #include "shell/game_screens.h"
 #include "shell/main_window.h"
 #include "ui_recycling.h"

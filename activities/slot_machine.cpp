@@ -1,9 +1,9 @@
 #include "activities/slot_machine.h"
 
 #include "core/character_state.h"
-#include "platform/pictures.h"
-#include "platform/screen_setup.h"
-#include "platform/services.h"
+#include "pictures/pictures.h"
+#include "desktop/screen_setup.h"
+#include "system/services.h"
 #include "shell/game_screens.h"
 #include "shell/main_window.h"
 #include "ui_slot_machine.h"

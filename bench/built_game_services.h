@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/qt_services.h"
+#include "system/qt_services.h"
 
 #include <QCoreApplication>
 

@@ -1,7 +1,7 @@
 #include "core/death_screen.h"
 
-#include "platform/screen_setup.h"
-#include "platform/services.h"
+#include "desktop/screen_setup.h"
+#include "system/services.h"
 #include "ui_death_screen.h"
 
 TForm10::TForm10(QWidget *parent)

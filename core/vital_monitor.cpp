@@ -1,7 +1,7 @@
 #include "core/vital_monitor.h"
 
 #include "core/death_screen.h"
-#include "platform/services.h"
+#include "system/services.h"
 #include "shell/game_screens.h"
 #include "shell/main_window.h"
 

@@ -1,6 +1,6 @@
 #include "persistence/saved_games.h"
 
-#include "platform/file_access.h"
+#include "system/file_access.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "platform/qt_services.h"
+#include "system/qt_services.h"
 #include "shell/startup.h"
 
 #include <QApplication>

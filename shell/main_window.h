@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/sound_slot.h"
-#include "platform/tray_watch.h"
+#include "sound/sound_slot.h"
+#include "desktop/tray_watch.h"
 
 #include <QMainWindow>
 #include <QSystemTrayIcon>

@@ -1,8 +1,8 @@
 #include "shell/startup.h"
 
-#include "platform/first_frame.h"
-#include "platform/services.h"
-#include "platform/sound_output.h"
+#include "desktop/first_frame.h"
+#include "system/services.h"
+#include "sound/sound_output.h"
 #include "shell/game_screens.h"
 #include "shell/title_screen.h"
 

@@ -3,7 +3,7 @@
 #include "game_fixture.h"
 #include "persistence/save_screen.h"
 #include "persistence/saved_games.h"
-#include "platform/jpeg_picture.h"
+#include "pictures/jpeg_picture.h"
 #include "shell/game_screens.h"
 #include "shell/main_window.h"
 #include "ui_main_window.h"

@@ -1,9 +1,9 @@
 #include "game_fixture.h"
-#include "platform/jpeg_picture.h"
-#include "platform/pictures.h"
-#include "platform/qt_services.h"
-#include "platform/sound_output.h"
-#include "platform/sound_slot.h"
+#include "pictures/jpeg_picture.h"
+#include "pictures/pictures.h"
+#include "system/qt_services.h"
+#include "sound/sound_output.h"
+#include "sound/sound_slot.h"
 
 #include <QDir>
 #include <QElapsedTimer>

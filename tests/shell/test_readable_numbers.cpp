@@ -7,7 +7,7 @@
 #include "activities/slot_machine.h"
 #include "core/character_state.h"
 #include "game_fixture.h"
-#include "platform/fitting_label.h"
+#include "widgets/fitting_label.h"
 #include "shell/game_screens.h"
 #include "shell/main_window.h"
 #include "ui_begging.h"

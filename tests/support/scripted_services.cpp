@@ -1,6 +1,6 @@
 #include "scripted_services.h"
 
-#include "platform/sound_slot.h"
+#include "sound/sound_slot.h"
 
 #include <QApplication>
 #include <QMessageBox>

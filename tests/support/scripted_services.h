@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/services.h"
+#include "system/services.h"
 
 #include <QElapsedTimer>
 #include <QStringList>

@@ -1,4 +1,4 @@
-#include "platform/tray_watch.h"
+#include "desktop/tray_watch.h"
 
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>

@@ -1,4 +1,4 @@
-#include "platform/file_access.h"
+#include "system/file_access.h"
 
 #include <QFile>
 #include <cerrno>

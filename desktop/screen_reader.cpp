@@ -1,4 +1,4 @@
-#include "platform/screen_reader.h"
+#include "desktop/screen_reader.h"
 
 #include <QAbstractButton>
 #include <QAccessibleWidget>

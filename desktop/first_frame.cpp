@@ -1,4 +1,4 @@
-#include "platform/first_frame.h"
+#include "desktop/first_frame.h"
 
 #include <QCoreApplication>
 #include <QEvent>

@@ -1,6 +1,6 @@
-#include "platform/game_folder.h"
+#include "system/game_folder.h"
 
-#include "platform/file_access.h"
+#include "system/file_access.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
-#include "platform/qt_services.h"
+#include "system/qt_services.h"
 
-#include "platform/sound_slot.h"
+#include "sound/sound_slot.h"
 
 #include <QApplication>
 #include <QMessageBox>

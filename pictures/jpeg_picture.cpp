@@ -1,6 +1,6 @@
-#include "platform/jpeg_picture.h"
+#include "pictures/jpeg_picture.h"
 
-#include "platform/file_access.h"
+#include "system/file_access.h"
 
 #include <memory>
 #include <turbojpeg.h>

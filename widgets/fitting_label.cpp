@@ -1,4 +1,4 @@
-#include "platform/fitting_label.h"
+#include "widgets/fitting_label.h"
 
 #include <QFontInfo>
 #include <QFontMetrics>

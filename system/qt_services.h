@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/game_folder.h"
-#include "platform/services.h"
+#include "system/game_folder.h"
+#include "system/services.h"
 
 #include <random>
 

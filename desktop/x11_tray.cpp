@@ -1,4 +1,4 @@
-#include "platform/x11_tray.h"
+#include "desktop/x11_tray.h"
 
 #include <QGuiApplication>
 #include <QWidget>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/x11_tray.h"
+#include "desktop/x11_tray.h"
 
 #include <QDBusServiceWatcher>
 #include <QObject>

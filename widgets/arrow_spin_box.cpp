@@ -1,6 +1,6 @@
-#include "platform/arrow_spin_box.h"
+#include "widgets/arrow_spin_box.h"
 
-#include "platform/screen_reader.h"
+#include "desktop/screen_reader.h"
 
 #include <QAccessibleWidget>
 #include <QLineEdit>

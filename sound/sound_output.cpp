@@ -1,4 +1,4 @@
-#include "platform/sound_output.h"
+#include "sound/sound_output.h"
 
 #include <algorithm>
 #include <chrono>

@@ -1,4 +1,4 @@
-#include "platform/even_ticks.h"
+#include "widgets/even_ticks.h"
 
 #include <QApplication>
 #include <QPainter>

@@ -1,8 +1,8 @@
-#include "platform/sound_slot.h"
+#include "sound/sound_slot.h"
 
-#include "platform/file_access.h"
-#include "platform/services.h"
-#include "platform/sound_output.h"
+#include "system/file_access.h"
+#include "system/services.h"
+#include "sound/sound_output.h"
 
 #include <QFileInfo>
 #include <QtEndian>

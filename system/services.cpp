@@ -1,4 +1,4 @@
-#include "platform/services.h"
+#include "system/services.h"
 
 #include <QEventLoop>
 #include <QFileInfo>

@@ -1,4 +1,4 @@
-#include "platform/game_style.h"
+#include "widgets/game_style.h"
 
 #include <QApplication>
 #include <QIcon>

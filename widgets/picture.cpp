@@ -1,4 +1,4 @@
-#include "platform/picture.h"
+#include "widgets/picture.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>

@@ -1,4 +1,4 @@
-#include "platform/picture_button.h"
+#include "widgets/picture_button.h"
 
 #include <QPainter>
 

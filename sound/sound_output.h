@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/sound_slot.h"
+#include "sound/sound_slot.h"
 
 #include <QByteArray>
 #include <QString>

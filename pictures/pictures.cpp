@@ -1,8 +1,8 @@
-#include "platform/pictures.h"
+#include "pictures/pictures.h"
 
-#include "platform/file_access.h"
-#include "platform/first_frame.h"
-#include "platform/picture_button.h"
+#include "system/file_access.h"
+#include "desktop/first_frame.h"
+#include "widgets/picture_button.h"
 
 #include <QBuffer>
 #include <QGuiApplication>

@@ -1,6 +1,6 @@
-#include "platform/screen_setup.h"
+#include "desktop/screen_setup.h"
 
-#include "platform/x11_tray.h"
+#include "desktop/x11_tray.h"
 
 #include <QAbstractButton>
 #include <QCloseEvent>
