@@ -1,11 +1,12 @@
 #include "activities/begging.h"
 
 #include "core/character_state.h"
-#include "pictures/pictures.h"
+#include "core/game_sounds.h"
 #include "desktop/screen_setup.h"
-#include "system/services.h"
+#include "pictures/pictures.h"
 #include "shell/game_screens.h"
 #include "shell/main_window.h"
+#include "system/services.h"
 #include "ui_begging.h"
 
 #include <QAbstractItemView>
@@ -32,7 +33,7 @@ void TForm2::Button4Click() {
 }
 
 void TForm3::Button1Click() {
-    Form2->MediaPlayer1.play();
+    gameSounds().click.play();
     ui_->SpinEdit1->setVisible(true);
     ui_->Button2->setVisible(true);
     ui_->Button1->setEnabled(false);
@@ -60,7 +61,7 @@ int tenthRoundedHalfEven(int s) {
 // The run processes window events between its steps, so ticks and clicks come in its
 // middle; money and vitals change only at its end.
 void TForm3::Button2Click() {
-    Form2->MediaPlayer1.play();
+    gameSounds().click.play();
     ui_->Button1->setEnabled(false);
     ui_->SpinEdit1->setVisible(false);
     ui_->Button2->setVisible(false);
@@ -102,7 +103,7 @@ void TForm3::Button2Click() {
 }
 
 void TForm3::SpeedButton1Click() {
-    Form2->MediaPlayer1.play();
+    gameSounds().click.play();
     ui_->Label1->setVisible(true);
     ui_->Label2->setVisible(false);
     ui_->ComboBox1->setVisible(true);

@@ -1,10 +1,11 @@
 #include "activities/bin_find.h"
 
 #include "activities/bins.h"
+#include "core/game_sounds.h"
 #include "desktop/screen_setup.h"
-#include "system/services.h"
 #include "shell/game_screens.h"
 #include "shell/main_window.h"
+#include "system/services.h"
 #include "ui_bin_find.h"
 
 TForm5::TForm5(QWidget *parent)
@@ -23,7 +24,7 @@ TForm5::~TForm5() = default;
 
 // Back to the main window, not to the bins.
 void TForm5::Button1Click() {
-    Form2->MediaPlayer1.play();
+    gameSounds().click.play();
     Form4->setBinsEnabled(true);
     showScreen(Form2);
     hideScreen(this);

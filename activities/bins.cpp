@@ -2,11 +2,12 @@
 
 #include "activities/bin_find.h"
 #include "core/character_state.h"
-#include "pictures/pictures.h"
+#include "core/game_sounds.h"
 #include "desktop/screen_setup.h"
-#include "system/services.h"
+#include "pictures/pictures.h"
 #include "shell/game_screens.h"
 #include "shell/main_window.h"
+#include "system/services.h"
 #include "ui_bin_find.h"
 #include "ui_bins.h"
 
@@ -47,7 +48,7 @@ void TForm2::Button5Click() {
 }
 
 void TForm4::pick(int bin) {
-    Form2->MediaPlayer1.play();
+    gameSounds().click.play();
     if (Character.LuckyBin != bin) {
         services().messageBox(QStringLiteral("Какой-то нехороший бомж уже обшарил вашу помойку"),
                               QStringLiteral("О помойке"));
@@ -68,7 +69,7 @@ void TForm4::pick(int bin) {
 }
 
 void TForm4::SpeedButton1Click() {
-    Form2->MediaPlayer1.play();
+    gameSounds().click.play();
     setBinsEnabled(true);
     showScreen(Form2);
     hideScreen(this);

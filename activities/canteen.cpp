@@ -1,10 +1,11 @@
 #include "activities/canteen.h"
 
 #include "core/character_state.h"
+#include "core/game_sounds.h"
 #include "desktop/screen_setup.h"
-#include "system/services.h"
 #include "shell/game_screens.h"
 #include "shell/main_window.h"
+#include "system/services.h"
 #include "ui_canteen.h"
 
 namespace {
@@ -78,7 +79,7 @@ void TForm8::SpeedButton4Click() {
 }
 
 void TForm8::SpeedButton1Click() {
-    Form2->MediaPlayer1.play();
+    gameSounds().click.play();
     hideScreen(this);
     showScreen(Form2);
 }

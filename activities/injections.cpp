@@ -1,12 +1,13 @@
 #include "activities/injections.h"
 
 #include "core/character_state.h"
-#include "widgets/even_ticks.h"
+#include "core/game_sounds.h"
 #include "desktop/screen_setup.h"
-#include "system/services.h"
 #include "shell/game_screens.h"
 #include "shell/main_window.h"
+#include "system/services.h"
 #include "ui_injections.h"
+#include "widgets/even_ticks.h"
 
 #include <QDir>
 
@@ -62,5 +63,5 @@ void TForm9::SpeedButton2Click() {
 void TForm9::SpeedButton1Click() {
     showScreen(Form2);
     hideScreen(this);
-    Form2->MediaPlayer1.play();
+    gameSounds().click.play();
 }

@@ -1,11 +1,12 @@
 #include "activities/market.h"
 
 #include "core/character_state.h"
+#include "core/game_sounds.h"
 #include "desktop/screen_reader.h"
 #include "desktop/screen_setup.h"
-#include "system/services.h"
 #include "shell/game_screens.h"
 #include "shell/main_window.h"
+#include "system/services.h"
 #include "ui_main_window.h"
 #include "ui_market.h"
 
@@ -140,7 +141,7 @@ void TForm6::SpinEdit1Change() {
 
 // Buying and selling both end the visit, whether or not anything changed hands.
 void TForm6::Button1Click() {
-    Form2->MediaPlayer1.play();
+    gameSounds().click.play();
     const std::int64_t quantity = ui_->SpinEdit1->value();
     const std::int64_t cost = quantity * Character.BuyPrice.wide();
     const int row = selectedRow();
@@ -153,7 +154,7 @@ void TForm6::Button1Click() {
 }
 
 void TForm6::Button2Click() {
-    Form2->MediaPlayer1.play();
+    gameSounds().click.play();
     const std::int64_t quantity = ui_->SpinEdit1->value();
     const int row = selectedRow();
     if (quantity <= Character.SelectedStock && row >= 0) {
@@ -167,7 +168,7 @@ void TForm6::Button2Click() {
 
 // The market stays open; the buy rule is not looked at again until the next choice.
 void TForm6::Button3Click() {
-    Form2->MediaPlayer1.play();
+    gameSounds().click.play();
     if (Character.Money < BagUpgradePrice) {
         services().messageBox(QStringLiteral("Не хватает денег"), QStringLiteral("О сумке"));
         return;
@@ -195,7 +196,7 @@ void TForm6::keyPressEvent(QKeyEvent *event) {
 }
 
 void TForm6::SpeedButton1Click() {
-    Form2->MediaPlayer1.play();
+    gameSounds().click.play();
     showScreen(Form2);
     hideScreen(this);
 }

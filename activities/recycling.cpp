@@ -1,11 +1,12 @@
 #include "activities/recycling.h"
 
 #include "core/character_state.h"
+#include "core/game_sounds.h"
 #include "desktop/first_frame.h"
 #include "desktop/screen_setup.h"
-#include "system/services.h"
 #include "shell/game_screens.h"
 #include "shell/main_window.h"
+#include "system/services.h"
 #include "ui_recycling.h"
 
 TForm7::TForm7(QWidget *parent)
@@ -54,7 +55,7 @@ void TForm2::BitBtn1Click() {
 }
 
 void TForm7::SpeedButton1Click() {
-    Form2->MediaPlayer1.play();
+    gameSounds().click.play();
     showScreen(Form2);
     hideScreen(this);
 }

@@ -1,11 +1,12 @@
 #include "activities/slot_machine.h"
 
 #include "core/character_state.h"
-#include "pictures/pictures.h"
+#include "core/game_sounds.h"
 #include "desktop/screen_setup.h"
-#include "system/services.h"
+#include "pictures/pictures.h"
 #include "shell/game_screens.h"
 #include "shell/main_window.h"
+#include "system/services.h"
 #include "ui_slot_machine.h"
 
 #include <QImage>
@@ -139,5 +140,5 @@ void TForm11::Timer1Timer() {
 void TForm11::SpeedButton1Click() {
     showScreen(Form2);
     hideScreen(this);
-    Form2->MediaPlayer1.play();
+    gameSounds().click.play();
 }

@@ -1,9 +1,10 @@
 #include "core/vital_monitor.h"
 
 #include "core/death_screen.h"
-#include "system/services.h"
+#include "core/game_sounds.h"
 #include "shell/game_screens.h"
 #include "shell/main_window.h"
+#include "system/services.h"
 
 #include <algorithm>
 
@@ -44,7 +45,7 @@ void deathTransition() {
     if (!Form10->isVisible())
         showScreen(Form10);
     hideScreen(Form2);
-    Form2->MediaPlayer3.play();
+    gameSounds().toiletAndDeath.play();
 }
 
 void applyVitalLimits() {
@@ -60,7 +61,7 @@ void applyVitalLimits() {
         Character.Health -= 35;
         services().messageBox(QStringLiteral("Бомж обосрался в штаны и его здоровье ухудшилось"),
                               QStringLiteral("ПОНОС!!!"));
-        Form2->MediaPlayer3.play();
+        gameSounds().toiletAndDeath.play();
     }
     if (Character.Fatigue >= 100)
         deathTransition();

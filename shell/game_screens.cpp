@@ -9,14 +9,15 @@
 #include "activities/recycling.h"
 #include "activities/slot_machine.h"
 #include "core/death_screen.h"
-#include "persistence/save_screen.h"
-#include "widgets/game_style.h"
-#include "pictures/pictures.h"
+#include "core/game_sounds.h"
 #include "desktop/screen_reader.h"
 #include "desktop/screen_setup.h"
+#include "persistence/save_screen.h"
+#include "pictures/pictures.h"
 #include "shell/game_end.h"
 #include "shell/main_window.h"
 #include "shell/title_screen.h"
+#include "widgets/game_style.h"
 
 #include <QGuiApplication>
 
@@ -52,6 +53,7 @@ void createGameScreens() {
     showToScreenReaders();
     // Every screen, box and dialog carries the game's icon, in the taskbar too.
     QGuiApplication::setWindowIcon(builtInPicture(QStringLiteral("icon")));
+    makeGameSounds();
     try {
         create(Form1);
         create(Form2);
@@ -93,4 +95,5 @@ void destroyGameScreens() {
     destroy(Form3);
     destroy(Form2);
     destroy(Form1);
+    dropGameSounds();
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "sound/sound_slot.h"
+#include "core/game_sounds.h"
 #include "desktop/tray_watch.h"
 
 #include <QMainWindow>
@@ -25,9 +25,9 @@ public:
 
     Ui::TForm2 &ui() { return *ui_; }
 
-    SoundSlot MediaPlayer1; // click, 3.wav
-    SoundSlot MediaPlayer2; // sleep, 6.wav
-    SoundSlot MediaPlayer3; // toilet and death, 7.wav
+    SoundSlot &MediaPlayer1 = gameSounds().click;          // 3.wav
+    SoundSlot &MediaPlayer2 = gameSounds().sleep;          // 6.wav
+    SoundSlot &MediaPlayer3 = gameSounds().toiletAndDeath; // 7.wav
     QTimer Timer1;
     // Made once Qt can pick its tray without waiting on a silent panel.
     std::unique_ptr<QSystemTrayIcon> VrTrayIcon1;

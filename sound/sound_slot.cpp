@@ -1,80 +1,11 @@
 #include "sound/sound_slot.h"
 
-#include "system/file_access.h"
-#include "system/services.h"
 #include "sound/sound_output.h"
+#include "system/services.h"
 
 #include <QFileInfo>
-#include <QtEndian>
 
-namespace {
-
-// Six minutes of CD sound; the whole file is held in memory while the game runs.
-constexpr qint64 MaxWavBytes = qint64{64} << 20;
-
-quint32 le32(const QByteArray &data, qsizetype at) {
-    return qFromLittleEndian<quint32>(data.constData() + at);
-}
-
-quint16 le16(const QByteArray &data, qsizetype at) {
-    return qFromLittleEndian<quint16>(data.constData() + at);
-}
-
-// Reads a PCM WAV file into its format and samples; returns why it cannot, or an empty text.
-QString readWav(const QString &path, PcmSound &sound) {
-    QString problem;
-    const QByteArray data = readRegularFile(path, MaxWavBytes, &problem);
-    if (!problem.isEmpty())
-        return problem;
-    if (data.size() < 12 || !data.startsWith("RIFF") || data.mid(8, 4) != "WAVE")
-        return QStringLiteral("это не WAV-файл");
-
-    bool pcm = false;
-    qsizetype pos = 12;
-    while (pos + 8 <= data.size()) {
-        const QByteArray id = data.mid(pos, 4);
-        const qint64 size = le32(data, pos + 4);
-        const qsizetype body = pos + 8;
-        if (body + size > data.size())
-            return QStringLiteral("файл обрезан");
-        if (id == "fmt ") {
-            if (size < 16)
-                return QStringLiteral("повреждён заголовок формата");
-            const quint16 format = le16(data, body);
-            const quint16 channels = le16(data, body + 2);
-            const quint32 rate = le32(data, body + 4);
-            const quint16 bits = le16(data, body + 14);
-            pcm = format == 1 && (channels == 1 || channels == 2) && (bits == 8 || bits == 16);
-            if (!pcm)
-                return QStringLiteral("нужен несжатый PCM, 8 или 16 бит");
-            // The player's buffers grow with the rate: a rate no server plays is refused here.
-            if (rate == 0 || rate > MaxSoundRate)
-                return QStringLiteral("частота %1 Гц не воспроизводится (нужно от 1 до %2 Гц)")
-                    .arg(rate)
-                    .arg(MaxSoundRate);
-            sound.rate = static_cast<int>(rate);
-            sound.channels = channels;
-            sound.bits = bits;
-        } else if (id == "data") {
-            if (!pcm)
-                return QStringLiteral("нет заголовка формата перед звуком");
-            const int frame = sound.channels * sound.bits / 8;
-            if (size < frame)
-                return QStringLiteral("в файле нет звука");
-            sound.samples = data.mid(body, size - size % frame);
-            return QString();
-        }
-        pos = body + size + (size & 1);
-    }
-    return QStringLiteral("в файле нет звука");
-}
-
-} // namespace
-
-QString wavProblem(const QString &path) {
-    PcmSound sound;
-    return readWav(path, sound);
-}
+SoundPlayerMaker makeSoundPlayer = makeOutputPlayer;
 
 SoundSlot::SoundSlot() = default;
 SoundSlot::~SoundSlot() = default;
@@ -85,23 +16,10 @@ void SoundSlot::bind(const QString &path) {
     if (!problem.isEmpty())
         throw StartupError(
             QStringLiteral("Не удаётся открыть звуковой файл «%1»: %2.").arg(path, problem));
-    path_ = path;
-    player_ = makeOutputPlayer(fileName(), sound);
+    player_ = makeSoundPlayer(QFileInfo(path).fileName(), sound);
 }
 
 void SoundSlot::play() {
-    services().playSound(*this);
-}
-
-void SoundSlot::start() {
     if (player_ && !player_->isPlaying())
         player_->playFromStart();
-}
-
-QString SoundSlot::fileName() const {
-    return QFileInfo(path_).fileName();
-}
-
-void SoundSlot::setPlayer(std::unique_ptr<SoundPlayer> player) {
-    player_ = std::move(player);
 }

@@ -1,7 +1,5 @@
 #include "system/qt_services.h"
 
-#include "sound/sound_slot.h"
-
 #include <QApplication>
 #include <QMessageBox>
 #include <chrono>
@@ -49,10 +47,6 @@ void QtServices::notice(const QString &text) {
 
 void QtServices::errorBox(const QString &text) {
     showBox(QMessageBox::Critical, title(), text);
-}
-
-void QtServices::playSound(SoundSlot &slot) {
-    slot.start();
 }
 
 int QtServices::randomBelow(int n) {

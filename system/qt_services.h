@@ -14,7 +14,6 @@ public:
     void messageBox(const QString &text, const QString &caption) override;
     void notice(const QString &text) override;
     void errorBox(const QString &text) override;
-    void playSound(SoundSlot &slot) override;
     int randomBelow(int n) override;
     void reseedRandom() override;
     QString programFolder() override;

@@ -5,10 +5,9 @@
 #include <stdexcept>
 
 class QWidget;
-class SoundSlot;
 
 // The game's one seam to the platform: everything a rule needs from outside the record
-// goes through here, so tests can script the random numbers and record sounds and boxes.
+// goes through here, so tests can script the random numbers and record the boxes.
 class Services {
 public:
     virtual ~Services() = default;
@@ -19,7 +18,6 @@ public:
     virtual void notice(const QString &text) = 0;
     // A modal box with an error icon, captioned with the program's title.
     virtual void errorBox(const QString &text) = 0;
-    virtual void playSound(SoundSlot &slot) = 0;
     // A uniformly distributed integer from 0 to n - 1; n >= 1.
     virtual int randomBelow(int n) = 0;
     virtual void reseedRandom() = 0;

@@ -1,9 +1,9 @@
 #include "game_fixture.h"
 #include "pictures/jpeg_picture.h"
 #include "pictures/pictures.h"
-#include "system/qt_services.h"
 #include "sound/sound_output.h"
 #include "sound/sound_slot.h"
+#include "system/qt_services.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -52,7 +52,7 @@ private Q_SLOTS:
     void programTitleKeepsFirstLetterAndLowersTheRest_data();
     void programTitleKeepsFirstLetterAndLowersTheRest();
     void soundSlotLetsARunningSoundPlayOnAndRestartsAnEndedOne();
-    void soundSlotPlaysThroughTheServices();
+    void soundSlotRecordsItsRequestsUnderTest();
     void bindingRefusesAFileThatIsNotAPlayableWav();
     void soundOutputStartsOnlyWhenAskedAndAMuteServerHoldsNothingUp();
     void theGamesOwnSoundsArePlayableWavs();
@@ -82,28 +82,34 @@ void TestServices::programTitleKeepsFirstLetterAndLowersTheRest() {
 }
 
 void TestServices::soundSlotLetsARunningSoundPlayOnAndRestartsAnEndedOne() {
+    static FakePlayer *player = nullptr;
+    const SoundPlayerMaker previous =
+        std::exchange(makeSoundPlayer, [](const QString &, const PcmSound &) {
+            auto made = std::make_unique<FakePlayer>();
+            player = made.get();
+            return std::unique_ptr<SoundPlayer>(std::move(made));
+        });
     SoundSlot slot;
-    auto owned = std::make_unique<FakePlayer>();
-    FakePlayer *player = owned.get();
-    slot.setPlayer(std::move(owned));
+    slot.bind(builtGameFolder() + QStringLiteral("/3.wav"));
+    makeSoundPlayer = previous;
 
-    slot.start();
+    slot.play();
     QCOMPARE(player->starts, 1);
     player->advance();
-    slot.start(); // still playing: not restarted
+    slot.play(); // still playing: not restarted
     QCOMPARE(player->starts, 1);
     QCOMPARE(player->remaining, 2);
     player->advance();
     player->advance();
-    slot.start(); // ended: from the beginning
+    slot.play(); // ended: from the beginning
     QCOMPARE(player->starts, 2);
     QCOMPARE(player->remaining, player->length);
 
     SoundSlot unbound; // a failing request is silent
-    unbound.start();
+    unbound.play();
 }
 
-void TestServices::soundSlotPlaysThroughTheServices() {
+void TestServices::soundSlotRecordsItsRequestsUnderTest() {
     GameFixture game;
     game.start(false);
     SoundSlot slot;
@@ -159,7 +165,7 @@ void TestServices::soundOutputStartsOnlyWhenAskedAndAMuteServerHoldsNothingUp() 
     const qsizetype before = threads();
     SoundSlot slot;
     slot.bind(builtGameFolder() + QStringLiteral("/3.wav"));
-    slot.start();
+    slot.play();
     QCOMPARE(threads(), before);
 
     QTemporaryDir dir;
@@ -174,8 +180,8 @@ void TestServices::soundOutputStartsOnlyWhenAskedAndAMuteServerHoldsNothingUp() 
     QElapsedTimer clock;
     clock.start();
     startSoundOutput();
-    slot.start();
-    slot.start();
+    slot.play();
+    slot.play();
     QVERIFY2(clock.elapsed() < 1000, qPrintable(QString::number(clock.elapsed())));
     QCOMPARE(threads(), before + 1);
     close(server);

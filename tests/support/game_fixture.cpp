@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QTest>
 #include <QWidget>
+#include <utility>
 
 // The suites are built beside the game's folder.
 QString builtGameFolder() {
@@ -40,6 +41,7 @@ void GameFixture::start(bool createScreens) {
     services = ScriptedServices();
     services.folder = dir_->path();
     previous_ = installServices(&services);
+    previousPlayers_ = std::exchange(makeSoundPlayer, &ScriptedServices::recordingPlayer);
     Character = CharacterState();
     if (!createScreens)
         return;
@@ -69,6 +71,7 @@ void GameFixture::finish() {
         return;
     destroyGameScreens();
     installServices(previous_);
+    makeSoundPlayer = previousPlayers_;
     dir_.reset();
 }
 

@@ -29,6 +29,7 @@ public:
 private:
     std::unique_ptr<QTemporaryDir> dir_;
     Services *previous_ = nullptr;
+    SoundPlayerMaker previousPlayers_ = nullptr;
 };
 
 // The folder the build puts the game and its files in.

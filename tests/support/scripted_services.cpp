@@ -1,7 +1,5 @@
 #include "scripted_services.h"
 
-#include "sound/sound_slot.h"
-
 #include <QApplication>
 #include <QMessageBox>
 
@@ -61,8 +59,21 @@ void ScriptedServices::errorBox(const QString &text) {
         openRealBox(QString(), text);
 }
 
-void ScriptedServices::playSound(SoundSlot &slot) {
-    record(QStringLiteral("sound ") + slot.fileName());
+std::unique_ptr<SoundPlayer> ScriptedServices::recordingPlayer(const QString &name,
+                                                               const PcmSound &) {
+    class Recorder : public SoundPlayer {
+    public:
+        explicit Recorder(const QString &name)
+            : event_(QStringLiteral("sound ") + name) {}
+        bool isPlaying() const override { return false; }
+        void playFromStart() override {
+            static_cast<ScriptedServices &>(services()).record(event_);
+        }
+
+    private:
+        QString event_;
+    };
+    return std::make_unique<Recorder>(name);
 }
 
 int ScriptedServices::randomBelow(int n) {

@@ -1,11 +1,13 @@
 #pragma once
 
+#include "sound/sound_slot.h"
 #include "system/services.h"
 
 #include <QElapsedTimer>
 #include <QStringList>
 #include <deque>
 #include <functional>
+#include <memory>
 
 // Services for tests: random numbers come from a script, boxes are answered at once, and
 // everything the game asks of the platform is written down in order.
@@ -40,12 +42,14 @@ public:
     void messageBox(const QString &text, const QString &caption) override;
     void notice(const QString &text) override;
     void errorBox(const QString &text) override;
-    void playSound(SoundSlot &slot) override;
     int randomBelow(int n) override;
     void reseedRandom() override;
     QString programFolder() override;
     std::uint32_t tickCount() override;
     void endProgram() override;
+
+    // The player a slot makes while these services are installed: each request is written down.
+    static std::unique_ptr<SoundPlayer> recordingPlayer(const QString &name, const PcmSound &sound);
 
 private:
     void record(const QString &event);
