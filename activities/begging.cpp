@@ -2,10 +2,9 @@
 
 #include "core/character_state.h"
 #include "core/game_sounds.h"
+#include "core/main_screen.h"
 #include "desktop/screen_setup.h"
 #include "pictures/pictures.h"
-#include "shell/game_screens.h"
-#include "shell/main_window.h"
 #include "system/services.h"
 #include "ui_begging.h"
 
@@ -26,10 +25,10 @@ TForm3::TForm3(QWidget *parent)
 
 TForm3::~TForm3() = default;
 
-void TForm2::Button4Click() {
-    MediaPlayer1.play();
-    showScreen(Form3);
-    hideScreen(this);
+void TForm3::visit(QWidget *from) {
+    gameSounds().click.play();
+    showScreen(this);
+    hideScreen(from);
 }
 
 void TForm3::Button1Click() {
@@ -112,7 +111,7 @@ void TForm3::SpeedButton1Click() {
     ui_->Label3->setVisible(false);
     ui_->Label4->setVisible(false);
     ui_->Image1->setVisible(true);
-    showScreen(Form2);
+    showScreen(mainScreen());
     hideScreen(this);
     ui_->SpinEdit1->setVisible(false);
     ui_->Button2->setVisible(false);

@@ -17,6 +17,9 @@ public:
 
     Ui::TForm3 &ui() { return *ui_; }
 
+    // The main window's button that leads here: its rules, then this screen in place of from.
+    void visit(QWidget *from);
+
 public Q_SLOTS:
     void Button1Click();
     void Button2Click();

@@ -1,10 +1,8 @@
 #include "activities/bin_find.h"
 
-#include "activities/bins.h"
 #include "core/game_sounds.h"
+#include "core/main_screen.h"
 #include "desktop/screen_setup.h"
-#include "shell/game_screens.h"
-#include "shell/main_window.h"
 #include "system/services.h"
 #include "ui_bin_find.h"
 
@@ -25,7 +23,7 @@ TForm5::~TForm5() = default;
 // Back to the main window, not to the bins.
 void TForm5::Button1Click() {
     gameSounds().click.play();
-    Form4->setBinsEnabled(true);
-    showScreen(Form2);
+    Q_EMIT leaving();
+    showScreen(mainScreen());
     hideScreen(this);
 }

@@ -19,6 +19,10 @@ public:
 public Q_SLOTS:
     void Button1Click();
 
+Q_SIGNALS:
+    // On the way back to the main window, before it shows.
+    void leaving();
+
 private:
     std::unique_ptr<Ui::TForm5> ui_;
 };

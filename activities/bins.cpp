@@ -3,10 +3,9 @@
 #include "activities/bin_find.h"
 #include "core/character_state.h"
 #include "core/game_sounds.h"
+#include "core/main_screen.h"
 #include "desktop/screen_setup.h"
 #include "pictures/pictures.h"
-#include "shell/game_screens.h"
-#include "shell/main_window.h"
 #include "system/services.h"
 #include "ui_bin_find.h"
 #include "ui_bins.h"
@@ -32,14 +31,19 @@ void TForm4::setBinsEnabled(bool enabled) {
 }
 
 // The visit costs its vitals whatever the pick, and hides a fresh find in one bin.
-void TForm2::Button5Click() {
+void TForm4::setFindScreen(TForm5 *find) {
+    find_ = find;
+    connect(find, &TForm5::leaving, this, [this] { setBinsEnabled(true); });
+}
+
+void TForm4::visit(QWidget *from) {
     Character.Fatigue += 1 + services().randomBelow(5);
     Character.Health -= 3;
     Character.Satiety -= 3;
     Character.Feces += 2;
-    MediaPlayer1.play();
-    showScreen(Form4);
-    hideScreen(this);
+    gameSounds().click.play();
+    showScreen(this);
+    hideScreen(from);
     Character.LuckyBin = 1 + services().randomBelow(3);
     Character.BinBottles = 1 + services().randomBelow(7);
     Character.BinPaper = 1 + services().randomBelow(12);
@@ -59,10 +63,10 @@ void TForm4::pick(int bin) {
         QStringLiteral("Чебурашки-") + Character.BinBottlesText + QStringLiteral(" шт.");
     Character.BinPaperText =
         QStringLiteral("Макулатура-") + Character.BinPaperText + QStringLiteral(" кг.");
-    showScreen(Form5);
+    showScreen(find_);
     hideScreen(this);
-    Form5->ui().Label1->setText(Character.BinBottlesText);
-    Form5->ui().Label2->setText(Character.BinPaperText);
+    find_->ui().Label1->setText(Character.BinBottlesText);
+    find_->ui().Label2->setText(Character.BinPaperText);
     setBinsEnabled(false);
     Character.Bottles += Character.BinBottles;
     Character.WastePaper += Character.BinPaper;
@@ -71,6 +75,6 @@ void TForm4::pick(int bin) {
 void TForm4::SpeedButton1Click() {
     gameSounds().click.play();
     setBinsEnabled(true);
-    showScreen(Form2);
+    showScreen(mainScreen());
     hideScreen(this);
 }

@@ -2,9 +2,8 @@
 
 #include "core/character_state.h"
 #include "core/game_sounds.h"
+#include "core/main_screen.h"
 #include "desktop/screen_setup.h"
-#include "shell/game_screens.h"
-#include "shell/main_window.h"
 #include "system/services.h"
 #include "ui_canteen.h"
 
@@ -39,11 +38,11 @@ void TForm8::FormCreate() {
 }
 
 // The panels show the stock as it is now and stay so for the whole visit.
-void TForm2::Button1Click() {
-    MediaPlayer1.play();
-    showScreen(Form8);
-    hideScreen(this);
-    Ui::TForm8 &canteen = Form8->ui();
+void TForm8::visit(QWidget *from) {
+    gameSounds().click.play();
+    showScreen(this);
+    hideScreen(from);
+    Ui::TForm8 &canteen = *ui_;
     canteen.Panel3->setText(QStringLiteral("Хлеб: ") + QString::number(Character.Bread));
     canteen.Panel4->setText(QStringLiteral("Макароны: ") + QString::number(Character.Pasta));
     canteen.Panel8->setText(QStringLiteral("Мясо(кг): ") + QString::number(Character.Meat));
@@ -81,5 +80,5 @@ void TForm8::SpeedButton4Click() {
 void TForm8::SpeedButton1Click() {
     gameSounds().click.play();
     hideScreen(this);
-    showScreen(Form2);
+    showScreen(mainScreen());
 }

@@ -19,6 +19,9 @@ public:
     Ui::TForm8 &ui() { return *ui_; }
     SoundSlot MediaPlayer1; // eating, 4.wav
 
+    // The main window's button that leads here: its rules, then this screen in place of from.
+    void visit(QWidget *from);
+
 public Q_SLOTS:
     void SpeedButton2Click();
     void SpeedButton3Click();

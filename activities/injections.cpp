@@ -2,9 +2,8 @@
 
 #include "core/character_state.h"
 #include "core/game_sounds.h"
+#include "core/main_screen.h"
 #include "desktop/screen_setup.h"
-#include "shell/game_screens.h"
-#include "shell/main_window.h"
 #include "system/services.h"
 #include "ui_injections.h"
 #include "widgets/even_ticks.h"
@@ -38,11 +37,11 @@ void TForm9::applyInjectionRule() {
     ui_->SpeedButton2->setEnabled(Character.Money >= ui_->TrackBar1->value());
 }
 
-void TForm2::Button2Click() {
-    MediaPlayer1.play();
-    Form9->applyInjectionRule();
-    showScreen(Form9);
-    hideScreen(this);
+void TForm9::visit(QWidget *from) {
+    gameSounds().click.play();
+    applyInjectionRule();
+    showScreen(this);
+    hideScreen(from);
 }
 
 void TForm9::TrackBar1Change() {
@@ -61,7 +60,7 @@ void TForm9::SpeedButton2Click() {
 }
 
 void TForm9::SpeedButton1Click() {
-    showScreen(Form2);
+    showScreen(mainScreen());
     hideScreen(this);
     gameSounds().click.play();
 }

@@ -21,6 +21,9 @@ public:
     // "Сделать" only while the money covers the strength.
     void applyInjectionRule();
 
+    // The main window's button that leads here: its rules, then this screen in place of from.
+    void visit(QWidget *from);
+
 public Q_SLOTS:
     void TrackBar1Change();
     void SpeedButton2Click();

@@ -2,10 +2,9 @@
 
 #include "core/character_state.h"
 #include "core/game_sounds.h"
+#include "core/main_screen.h"
 #include "desktop/screen_reader.h"
 #include "desktop/screen_setup.h"
-#include "shell/game_screens.h"
-#include "shell/main_window.h"
 #include "system/services.h"
 #include "ui_main_window.h"
 #include "ui_market.h"
@@ -100,19 +99,19 @@ void TForm6::clearSelection() {
     }
 }
 
-void TForm2::Button6Click() {
-    Form6->ui().SpinEdit1->setMaximum(Character.BagCapacity);
+void TForm6::visit(QWidget *from) {
+    ui_->SpinEdit1->setMaximum(Character.BagCapacity);
     Character.Fatigue += 3;
     Character.Satiety -= 1;
     Character.Health -= 2;
     Character.Feces += 3;
-    MediaPlayer1.play();
-    showScreen(Form6);
-    hideScreen(this);
-    Form6->clearSelection();
-    Form6->ui().Button1->setEnabled(false);
-    Form6->ui().Button2->setEnabled(false);
-    Form6->ui().SpinEdit1->setEnabled(false);
+    gameSounds().click.play();
+    showScreen(this);
+    hideScreen(from);
+    clearSelection();
+    ui_->Button1->setEnabled(false);
+    ui_->Button2->setEnabled(false);
+    ui_->SpinEdit1->setEnabled(false);
 }
 
 void TForm6::applyBuyRule() {
@@ -149,7 +148,7 @@ void TForm6::Button1Click() {
         Character.Money -= cost;
         Character.*Rows.at(static_cast<std::size_t>(row)).good += quantity;
     }
-    showScreen(Form2);
+    showScreen(mainScreen());
     hideScreen(this);
 }
 
@@ -162,7 +161,7 @@ void TForm6::Button2Click() {
         Character.Money += quantity * Character.SellPrice.wide();
         Character.*Rows.at(static_cast<std::size_t>(row)).good -= quantity;
     }
-    showScreen(Form2);
+    showScreen(mainScreen());
     hideScreen(this);
 }
 
@@ -176,7 +175,7 @@ void TForm6::Button3Click() {
     Character.BagCapacity += 1;
     Character.Money -= BagUpgradePrice;
     const QString capacity = QString::number(Character.BagCapacity);
-    Form2->ui().Panel9->setText(QStringLiteral("Вместимость сумки: ") + capacity);
+    Q_EMIT bagShown(QStringLiteral("Вместимость сумки: ") + capacity);
     ui_->SpinEdit1->setMaximum(Character.BagCapacity);
     services().notice(QStringLiteral("Размер сумки бомжа стал равен ") + capacity +
                       QStringLiteral(" !"));
@@ -197,6 +196,6 @@ void TForm6::keyPressEvent(QKeyEvent *event) {
 
 void TForm6::SpeedButton1Click() {
     gameSounds().click.play();
-    showScreen(Form2);
+    showScreen(mainScreen());
     hideScreen(this);
 }

@@ -21,6 +21,9 @@ public:
     // Unselects every good without running any handler.
     void clearSelection();
 
+    // The main window's button that leads here: its rules, then this screen in place of from.
+    void visit(QWidget *from);
+
 public Q_SLOTS:
     void RadioButtonClick(int row);
     void SpinEdit1Change();
@@ -31,6 +34,10 @@ public Q_SLOTS:
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
+
+Q_SIGNALS:
+    // The bag's new size as the main window's panel shows it.
+    void bagShown(const QString &text);
 
 private:
     void applyBuyRule();

@@ -1,6 +1,8 @@
+#include "activities/papers.h"
+
 #include "core/character_state.h"
+#include "core/game_sounds.h"
 #include "system/services.h"
-#include "shell/main_window.h"
 
 namespace {
 
@@ -25,17 +27,17 @@ bool buy(SoundSlot &click, SaturatingInt &document, int price) {
 
 } // namespace
 
-void TForm2::Button8Click() {
-    buy(MediaPlayer1, Character.CitizenshipState, CitizenshipPrice);
+void buyCitizenship() {
+    buy(gameSounds().click, Character.CitizenshipState, CitizenshipPrice);
 }
 
-void TForm2::Button9Click() {
-    buy(MediaPlayer1, Character.PassportState, PassportPrice);
+void buyPassport() {
+    buy(gameSounds().click, Character.PassportState, PassportPrice);
 }
 
 // The room is the goal: the game says so and play goes on.
-void TForm2::Button10Click() {
-    if (buy(MediaPlayer1, Character.RoomState, RoomPrice))
+void buyRoom() {
+    if (buy(gameSounds().click, Character.RoomState, RoomPrice))
         services().notice(
             QStringLiteral("Игра закончена. Но если вы хотите, можете продолжать играть дальше"));
 }

@@ -2,10 +2,9 @@
 
 #include "core/character_state.h"
 #include "core/game_sounds.h"
+#include "core/main_screen.h"
 #include "desktop/first_frame.h"
 #include "desktop/screen_setup.h"
-#include "shell/game_screens.h"
-#include "shell/main_window.h"
 #include "system/services.h"
 #include "ui_recycling.h"
 
@@ -37,25 +36,25 @@ TForm7::TForm7(QWidget *parent)
 TForm7::~TForm7() = default;
 
 // Everything gathered is handed in at once; counts from a saved game enter as they are.
-void TForm2::BitBtn1Click() {
+void TForm7::visit(QWidget *from) {
     Character.Fatigue += 2;
     Character.Satiety -= 1;
     Character.Health -= 2;
     Character.Feces += 2;
-    MediaPlayer1.play();
-    showScreen(Form7);
-    hideScreen(this);
+    gameSounds().click.play();
+    showScreen(this);
+    hideScreen(from);
     SaturatingInt earned;
     earned +=
         BottlePrice * Character.Bottles.wide() + WastePaperPrice * Character.WastePaper.wide();
     Character.WastePaper = 0;
     Character.Bottles = 0;
-    Form7->ui().Label3->setText(QString::number(earned));
+    ui_->Label3->setText(QString::number(earned));
     Character.Money += earned;
 }
 
 void TForm7::SpeedButton1Click() {
     gameSounds().click.play();
-    showScreen(Form2);
+    showScreen(mainScreen());
     hideScreen(this);
 }

@@ -16,6 +16,9 @@ public:
 
     Ui::TForm7 &ui() { return *ui_; }
 
+    // The main window's button that leads here: its rules, then this screen in place of from.
+    void visit(QWidget *from);
+
 public Q_SLOTS:
     void SpeedButton1Click();
 

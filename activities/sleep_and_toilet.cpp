@@ -1,17 +1,19 @@
+#include "activities/sleep_and_toilet.h"
+
 #include "core/character_state.h"
-#include "shell/main_window.h"
+#include "core/game_sounds.h"
 
 // Sleep wipes fatigue at the cost of satiety; nothing caps health here.
-void TForm2::Button3Click() {
+void sleepOnce() {
     Character.Fatigue = 0;
     Character.Satiety -= 30;
     Character.Feces += 11;
     Character.Health += 3;
-    MediaPlayer2.play();
+    gameSounds().sleep.play();
 }
 
-void TForm2::SpeedButton3Click() {
-    MediaPlayer3.play();
+void useToilet() {
+    gameSounds().toiletAndDeath.play();
     Character.Feces = 0;
     Character.Health -= 1;
     Character.Fatigue += 1;

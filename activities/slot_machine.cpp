@@ -2,10 +2,9 @@
 
 #include "core/character_state.h"
 #include "core/game_sounds.h"
+#include "core/main_screen.h"
 #include "desktop/screen_setup.h"
 #include "pictures/pictures.h"
-#include "shell/game_screens.h"
-#include "shell/main_window.h"
 #include "system/services.h"
 #include "ui_slot_machine.h"
 
@@ -82,11 +81,11 @@ TForm11::TForm11(QWidget *parent)
 
 TForm11::~TForm11() = default;
 
-void TForm2::Button7Click() {
-    Form11->ui().Label2->setText(QString::number(Character.Money));
-    hideScreen(this);
-    showScreen(Form11);
-    MediaPlayer1.play();
+void TForm11::visit(QWidget *from) {
+    ui_->Label2->setText(QString::number(Character.Money));
+    hideScreen(from);
+    showScreen(this);
+    gameSounds().click.play();
 }
 
 void TForm11::Button1Click() {
@@ -138,7 +137,7 @@ void TForm11::Timer1Timer() {
 }
 
 void TForm11::SpeedButton1Click() {
-    showScreen(Form2);
+    showScreen(mainScreen());
     hideScreen(this);
     gameSounds().click.play();
 }

@@ -33,6 +33,9 @@ public:
     std::int32_t Reel4 = 0;
     std::int32_t Reel5 = 0;
 
+    // The main window's button that leads here: its rules, then this screen in place of from.
+    void visit(QWidget *from);
+
 public Q_SLOTS:
     void Button1Click();
     void Timer1Timer();

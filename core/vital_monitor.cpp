@@ -1,9 +1,6 @@
 #include "core/vital_monitor.h"
 
-#include "core/death_screen.h"
 #include "core/game_sounds.h"
-#include "shell/game_screens.h"
-#include "shell/main_window.h"
 #include "system/services.h"
 
 #include <algorithm>
@@ -12,6 +9,11 @@ namespace {
 
 int barValue(std::int32_t value) {
     return std::clamp<std::int32_t>(value, 0, 100);
+}
+
+void deathTransition(const VitalScreens &screens) {
+    screens.showDeath();
+    gameSounds().toiletAndDeath.play();
 }
 
 } // namespace
@@ -36,26 +38,14 @@ VitalDisplay vitalDisplay(const CharacterState &s) {
     return d;
 }
 
-bool mainWindowShown() {
-    return Form2->isVisible() && !Form2->isMinimized();
-}
-
-void deathTransition() {
-    // Shown once: raising it on every tick would take the focus from any other window.
-    if (!Form10->isVisible())
-        showScreen(Form10);
-    hideScreen(Form2);
-    gameSounds().toiletAndDeath.play();
-}
-
-void applyVitalLimits() {
+void applyVitalLimits(const VitalScreens &screens) {
     if (Character.Fatigue > 100)
-        deathTransition();
+        deathTransition(screens);
     if (Character.Health < 0)
-        deathTransition();
+        deathTransition(screens);
     if (Character.Satiety < 0)
-        deathTransition();
-    if (Character.Feces >= 100 && mainWindowShown()) {
+        deathTransition(screens);
+    if (Character.Feces >= 100 && screens.mainWindowShown()) {
         // The record is settled before the box opens: ticks run on while it waits.
         Character.Feces = 0;
         Character.Health -= 35;
@@ -64,5 +54,5 @@ void applyVitalLimits() {
         gameSounds().toiletAndDeath.play();
     }
     if (Character.Fatigue >= 100)
-        deathTransition();
+        deathTransition(screens);
 }

@@ -3,6 +3,7 @@
 #include "core/character_state.h"
 
 #include <QString>
+#include <functional>
 
 // What the tick shows of the record: the enabled flags, the money, the status lines and
 // the four bars (clamped to their range for display only).
@@ -23,12 +24,15 @@ struct VitalDisplay {
 
 VitalDisplay vitalDisplay(const CharacterState &state);
 
+// What the limits need of the screens above them.
+struct VitalScreens {
+    // The main window as the player sees it: a minimised one counts as hidden.
+    std::function<bool()> mainWindowShown;
+    // Shows the death screen and hides the main window.
+    std::function<void()> showDeath;
+};
+
 // The limits of the vitals, each tested once in their order on the values as they stand:
-// death, the toilet accident while the main window is shown, death again.
-void applyVitalLimits();
-
-// The main window as the player sees it: a minimised one counts as hidden.
-bool mainWindowShown();
-
-// Shows the death screen, hides the main window and plays the death sound.
-void deathTransition();
+// death, the toilet accident while the main window is shown, death again. Death also plays
+// its sound.
+void applyVitalLimits(const VitalScreens &screens);

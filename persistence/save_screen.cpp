@@ -1,12 +1,9 @@
 #include "persistence/save_screen.h"
 
 #include "core/character_state.h"
-#include "persistence/open_dialog.h"
-#include "persistence/saved_games.h"
 #include "desktop/screen_setup.h"
+#include "persistence/saved_games.h"
 #include "system/services.h"
-#include "shell/game_screens.h"
-#include "shell/main_window.h"
 #include "ui_save_screen.h"
 
 #include <QKeyEvent>
@@ -21,11 +18,6 @@ TForm12::TForm12(QWidget *parent)
 }
 
 TForm12::~TForm12() = default;
-
-// Not modal: the main window stays usable, and "OK" saves the state of that moment.
-void TForm2::N2Click() {
-    showScreen(Form12);
-}
 
 // On failure the screen stays with its name, so the player can correct it and try again.
 void TForm12::Button1Click() {
@@ -57,19 +49,4 @@ void TForm12::keyPressEvent(QKeyEvent *event) {
     default:
         QWidget::keyPressEvent(event);
     }
-}
-
-// Loading redraws nothing: the next tick of the main window shows the loaded state.
-void TForm2::N3Click() {
-    Character.AppDir = services().programFolder();
-    OpenSavedGameDialog dialog(this, services().saveFolder());
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return;
-    const LoadResult loaded =
-        loadGameFile(services().saveFolder(), dialog.selectedFiles().constFirst());
-    if (!loaded.problem.isEmpty()) {
-        services().errorBox(loaded.problem);
-        return;
-    }
-    restoreSavedValues(Character, loaded.values);
 }

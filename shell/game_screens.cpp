@@ -10,6 +10,7 @@
 #include "activities/slot_machine.h"
 #include "core/death_screen.h"
 #include "core/game_sounds.h"
+#include "core/main_screen.h"
 #include "desktop/screen_reader.h"
 #include "desktop/screen_setup.h"
 #include "persistence/save_screen.h"
@@ -21,24 +22,11 @@
 
 #include <QGuiApplication>
 
-TForm1 *Form1 = nullptr;
-TForm2 *Form2 = nullptr;
-TForm3 *Form3 = nullptr;
-TForm4 *Form4 = nullptr;
-TForm5 *Form5 = nullptr;
-TForm6 *Form6 = nullptr;
-TForm7 *Form7 = nullptr;
-TForm8 *Form8 = nullptr;
-TForm9 *Form9 = nullptr;
-TForm10 *Form10 = nullptr;
-TForm11 *Form11 = nullptr;
-TForm12 *Form12 = nullptr;
-Tgameend *gameend = nullptr;
-
 namespace {
 
 template <typename Screen> void create(Screen *&global) {
     global = new Screen;
+    noteGameScreen(global);
 }
 
 template <typename Screen> void destroy(Screen *&global) {
@@ -72,13 +60,10 @@ void createGameScreens() {
         destroyGameScreens();
         throw;
     }
-}
-
-QList<QWidget *> gameScreens() {
-    if (!Form1)
-        return {};
-    return {Form1, Form2, Form3,  Form4,  Form5,  Form6,  Form7,
-            Form8, Form9, Form10, Form11, Form12, gameend};
+    // The screens below the shell reach each other and the main window only through these.
+    setMainScreen(Form2);
+    Form4->setFindScreen(Form5);
+    QObject::connect(Form6, &TForm6::bagShown, Form2, &TForm2::showBag);
 }
 
 void destroyGameScreens() {
@@ -95,5 +80,7 @@ void destroyGameScreens() {
     destroy(Form3);
     destroy(Form2);
     destroy(Form1);
+    forgetGameScreens();
+    setMainScreen(nullptr);
     dropGameSounds();
 }

@@ -1,17 +1,29 @@
 #include "shell/main_window.h"
 
+#include "activities/begging.h"
+#include "activities/bins.h"
+#include "activities/canteen.h"
+#include "activities/injections.h"
+#include "activities/market.h"
+#include "activities/papers.h"
+#include "activities/recycling.h"
+#include "activities/sleep_and_toilet.h"
+#include "activities/slot_machine.h"
 #include "core/character_state.h"
+#include "core/death_screen.h"
 #include "core/vital_monitor.h"
-#include "persistence/save_screen.h"
 #include "desktop/first_frame.h"
-#include "pictures/jpeg_picture.h"
-#include "pictures/pictures.h"
 #include "desktop/screen_reader.h"
 #include "desktop/screen_setup.h"
-#include "system/services.h"
 #include "desktop/x11_tray.h"
-#include "shell/game_screens.h"
+#include "persistence/open_dialog.h"
+#include "persistence/save_screen.h"
+#include "persistence/saved_games.h"
+#include "pictures/jpeg_picture.h"
+#include "pictures/pictures.h"
+#include "shell/screens.h"
 #include "shell/title_screen.h"
+#include "system/services.h"
 #include "ui_main_window.h"
 
 #include <QAbstractButton>
@@ -226,7 +238,14 @@ void TForm2::Timer1Timer() {
     ui_->ProgressBar2->setValue(shown.fatigue);
     ui_->ProgressBar4->setValue(shown.feces);
     describeForScreenReaders(shown);
-    applyVitalLimits();
+    applyVitalLimits({[this] { return isVisible() && !isMinimized(); },
+                      [this] {
+                          // Shown once: raising it on every tick would take the focus from any
+                          // other window.
+                          if (!Form10->isVisible())
+                              showScreen(Form10);
+                          hideScreen(this);
+                      }});
 }
 
 // A screen reader says a control's description when it takes the focus: the money, and on the
@@ -350,4 +369,76 @@ void TForm2::N7Click() {
 
 void TForm2::N9Click() {
     newGameReset(Character);
+}
+
+void TForm2::Button4Click() {
+    Form3->visit(this);
+}
+
+void TForm2::Button5Click() {
+    Form4->visit(this);
+}
+
+void TForm2::Button1Click() {
+    Form8->visit(this);
+}
+
+void TForm2::Button2Click() {
+    Form9->visit(this);
+}
+
+void TForm2::Button6Click() {
+    Form6->visit(this);
+}
+
+void TForm2::BitBtn1Click() {
+    Form7->visit(this);
+}
+
+void TForm2::Button7Click() {
+    Form11->visit(this);
+}
+
+void TForm2::Button3Click() {
+    sleepOnce();
+}
+
+void TForm2::SpeedButton3Click() {
+    useToilet();
+}
+
+void TForm2::Button8Click() {
+    buyCitizenship();
+}
+
+void TForm2::Button9Click() {
+    buyPassport();
+}
+
+void TForm2::Button10Click() {
+    buyRoom();
+}
+
+// Not modal: the main window stays usable, and "OK" saves the state of that moment.
+void TForm2::N2Click() {
+    showScreen(Form12);
+}
+
+// Loading redraws nothing: the next tick of the main window shows the loaded state.
+void TForm2::N3Click() {
+    Character.AppDir = services().programFolder();
+    OpenSavedGameDialog dialog(this, services().saveFolder());
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return;
+    const LoadResult loaded =
+        loadGameFile(services().saveFolder(), dialog.selectedFiles().constFirst());
+    if (!loaded.problem.isEmpty()) {
+        services().errorBox(loaded.problem);
+        return;
+    }
+    restoreSavedValues(Character, loaded.values);
+}
+
+void TForm2::showBag(const QString &text) {
+    ui_->Panel9->setText(text);
 }

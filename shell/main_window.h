@@ -59,6 +59,8 @@ public Q_SLOTS:
     void Button7Click();
     void N2Click();
     void N3Click();
+    // The market's bag panel, which only a purchase of a bigger bag redraws.
+    void showBag(const QString &text);
 
 private:
     void setUpFrame();

@@ -1,11 +1,10 @@
 #include "shell/title_screen.h"
 
 #include "core/character_state.h"
-#include "pictures/pictures.h"
+#include "core/main_screen.h"
 #include "desktop/screen_setup.h"
+#include "pictures/pictures.h"
 #include "system/services.h"
-#include "shell/game_screens.h"
-#include "shell/main_window.h"
 #include "ui_title_screen.h"
 
 #include <QCloseEvent>
@@ -44,8 +43,8 @@ void TForm1::FormCreate() {
 }
 
 void TForm1::Image2Click() {
-    hideScreen(Form1);
-    showScreen(Form2);
+    hideScreen(this);
+    showScreen(mainScreen());
     setEnabled(false);
     Character.BuyPrice = 5;
     Character.SellPrice = 7;
