@@ -278,6 +278,8 @@ void TForm2::describeForScreenReaders(const VitalDisplay &shown) {
         tellScreenReaders(this, money);
 }
 
+// Every page turn plays the title's greeting, which plays on if it still sounds: the rules'
+// sign of a turned page, not a slip of the click's slot. The goods panels are redrawn here.
 void TForm2::PageControl1Change() {
     Form1->MediaPlayer1.play();
     ui_->Panel1->setText(QStringLiteral("Чебурашки: ") + QString::number(Character.Bottles));
