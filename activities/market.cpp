@@ -3,10 +3,10 @@
 #include "core/character_state.h"
 #include "core/game_sounds.h"
 #include "core/main_screen.h"
+#include "core/prices.h"
 #include "desktop/screen_reader.h"
 #include "desktop/screen_setup.h"
 #include "system/services.h"
-#include "ui_main_window.h"
 #include "ui_market.h"
 
 #include <QKeyEvent>
@@ -17,17 +17,16 @@ namespace {
 // The rows of the price table: what the man pays for a good and what he gets for it.
 struct Row {
     SaturatingInt CharacterState::*good;
-    int buyPrice;
-    int sellPrice;
+    GoodPrices prices;
 };
 
 constexpr std::array<Row, 6> Rows = {{
-    {&CharacterState::Bread, 5, 7},
-    {&CharacterState::Pasta, 9, 11},
-    {&CharacterState::Matches, 2, 3},
-    {&CharacterState::Cigarettes, 6, 9},
-    {&CharacterState::Gum, 3, 4},
-    {&CharacterState::Meat, 50, 60},
+    {&CharacterState::Bread, BreadPrices},
+    {&CharacterState::Pasta, PastaPrices},
+    {&CharacterState::Matches, MatchesPrices},
+    {&CharacterState::Cigarettes, CigarettesPrices},
+    {&CharacterState::Gum, GumPrices},
+    {&CharacterState::Meat, MeatPrices},
 }};
 
 } // namespace
@@ -73,9 +72,10 @@ void TForm6::describeForScreenReaders() {
         QStringLiteral("количество ") + QString::number(ui_->SpinEdit1->value());
     for (int row = 0; row < static_cast<int>(Rows.size()); ++row) {
         const Row &good = Rows.at(static_cast<std::size_t>(row));
-        radioButton(row)->setAccessibleDescription(
-            QStringLiteral("Купить за %1, продать за %2, ").arg(good.buyPrice).arg(good.sellPrice) +
-            quantity);
+        radioButton(row)->setAccessibleDescription(QStringLiteral("Купить за %1, продать за %2, ")
+                                                       .arg(good.prices.buy)
+                                                       .arg(good.prices.sell) +
+                                                   quantity);
     }
     ui_->Button1->setAccessibleDescription(quantity);
     ui_->Button2->setAccessibleDescription(quantity);
@@ -126,8 +126,8 @@ void TForm6::applySellRule() {
 void TForm6::RadioButtonClick(int row) {
     const Row &chosen = Rows.at(static_cast<std::size_t>(row));
     ui_->SpinEdit1->setEnabled(true);
-    Character.BuyPrice = chosen.buyPrice;
-    Character.SellPrice = chosen.sellPrice;
+    Character.BuyPrice = chosen.prices.buy;
+    Character.SellPrice = chosen.prices.sell;
     Character.SelectedStock = Character.*chosen.good;
     applyBuyRule();
     applySellRule();

@@ -48,5 +48,3 @@ private:
 
     std::unique_ptr<Ui::TForm6> ui_;
 };
-
-inline constexpr int BagUpgradePrice = 200;

@@ -2,13 +2,10 @@
 
 #include "core/character_state.h"
 #include "core/game_sounds.h"
+#include "core/prices.h"
 #include "system/services.h"
 
 namespace {
-
-constexpr int CitizenshipPrice = 2000;
-constexpr int PassportPrice = 3000;
-constexpr int RoomPrice = 50000;
 
 // The order of the documents is kept by the tick's enabled flags, not here. A second click
 // before the tick disables the button finds the paper held and buys nothing.

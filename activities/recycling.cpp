@@ -3,6 +3,7 @@
 #include "core/character_state.h"
 #include "core/game_sounds.h"
 #include "core/main_screen.h"
+#include "core/prices.h"
 #include "desktop/first_frame.h"
 #include "desktop/screen_setup.h"
 #include "system/services.h"

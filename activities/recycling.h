@@ -25,6 +25,3 @@ public Q_SLOTS:
 private:
     std::unique_ptr<Ui::TForm7> ui_;
 };
-
-inline constexpr int BottlePrice = 3;
-inline constexpr int WastePaperPrice = 1;

@@ -1,7 +1,7 @@
 #include "pictures/pictures.h"
 
-#include "system/file_access.h"
 #include "desktop/first_frame.h"
+#include "system/file_access.h"
 #include "widgets/picture_button.h"
 
 #include <QBuffer>

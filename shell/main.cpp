@@ -1,5 +1,5 @@
-#include "system/qt_services.h"
 #include "shell/startup.h"
+#include "system/qt_services.h"
 
 #include <QApplication>
 #include <QTimer>

@@ -1,10 +1,10 @@
 #include "shell/startup.h"
 
 #include "desktop/first_frame.h"
-#include "system/services.h"
-#include "sound/sound_output.h"
 #include "shell/game_screens.h"
 #include "shell/title_screen.h"
+#include "sound/sound_output.h"
+#include "system/services.h"
 
 #include <QCoreApplication>
 #include <QLibraryInfo>

@@ -2,6 +2,7 @@
 
 #include "core/character_state.h"
 #include "core/main_screen.h"
+#include "core/prices.h"
 #include "desktop/screen_setup.h"
 #include "pictures/pictures.h"
 #include "system/services.h"
@@ -46,8 +47,8 @@ void TForm1::Image2Click() {
     hideScreen(this);
     showScreen(mainScreen());
     setEnabled(false);
-    Character.BuyPrice = 5;
-    Character.SellPrice = 7;
+    Character.BuyPrice = BreadPrices.buy;
+    Character.SellPrice = BreadPrices.sell;
     services().reseedRandom();
 }
 

@@ -2,10 +2,10 @@
 #include "game_fixture.h"
 #include "persistence/save_screen.h"
 #include "persistence/saved_games.h"
-#include "system/game_folder.h"
-#include "system/qt_services.h"
 #include "shell/game_screens.h"
 #include "shell/main_window.h"
+#include "system/game_folder.h"
+#include "system/qt_services.h"
 #include "ui_main_window.h"
 #include "ui_save_screen.h"
 

@@ -1,9 +1,9 @@
 #include "core/character_state.h"
 #include "game_fixture.h"
 #include "pictures/pictures.h"
-#include "system/services.h"
 #include "shell/game_screens.h"
 #include "shell/main_window.h"
+#include "system/services.h"
 #include "ui_main_window.h"
 
 #include <QMenuBar>

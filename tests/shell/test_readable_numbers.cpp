@@ -7,7 +7,6 @@
 #include "activities/slot_machine.h"
 #include "core/character_state.h"
 #include "game_fixture.h"
-#include "widgets/fitting_label.h"
 #include "shell/game_screens.h"
 #include "shell/main_window.h"
 #include "ui_begging.h"
@@ -18,6 +17,7 @@
 #include "ui_market.h"
 #include "ui_recycling.h"
 #include "ui_slot_machine.h"
+#include "widgets/fitting_label.h"
 
 #include <QDir>
 #include <QFontInfo>
