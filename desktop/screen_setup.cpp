@@ -1,7 +1,5 @@
 #include "desktop/screen_setup.h"
 
-#include "desktop/x11_tray.h"
-
 #include <QAbstractButton>
 #include <QCloseEvent>
 #include <QGuiApplication>
@@ -11,7 +9,11 @@
 #include <QWidget>
 #include <QtGui/qguiapplication_platform.h>
 #include <algorithm>
+#include <array>
+#include <cstdint>
 #include <cstdlib>
+#include <cstring>
+#include <memory>
 #include <vector>
 #include <xcb/xcb.h>
 
@@ -109,8 +111,6 @@ public:
             own_.empty() ? void(xcb_delete_property(connection_, window_, motif_))
                          : write(motif_, own_);
             xcb_flush(connection_);
-            // Shown again after a hide, as an activity screen does, it would come up iconic.
-            startNormalWhenMapped(screen_);
         }
         deleteLater();
         return false;
@@ -208,4 +208,33 @@ void makeDialogScreen(QWidget *screen, const QString &caption, QSize clientSize,
     refuseWindowClose(screen);
     centreOnScreen(screen);
     playByKeyboard(screen);
+}
+
+void startNormalWhenMapped(QWidget *window) {
+    auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    if (QGuiApplication::platformName() != u"xcb" || !x11 || !x11->connection() ||
+        !window->testAttribute(Qt::WA_WState_Created))
+        return;
+    xcb_connection_t *connection = x11->connection();
+    const auto id = static_cast<xcb_window_t>(window->winId());
+    // WM_HINTS: flags, input, initial state and six more; the state counts with its flag.
+    constexpr std::uint32_t StateHint = 1 << 1;
+    constexpr std::uint32_t NormalState = 1;
+    const std::unique_ptr<xcb_get_property_reply_t, decltype(&std::free)> reply(
+        xcb_get_property_reply(
+            connection,
+            xcb_get_property(connection, 0, id, XCB_ATOM_WM_HINTS, XCB_ATOM_WM_HINTS, 0, 9),
+            nullptr),
+        &std::free);
+    std::array<std::uint32_t, 9> hints{};
+    if (!reply || reply->format != 32 || reply->value_len < 3)
+        return;
+    const std::uint32_t length = std::min<std::uint32_t>(reply->value_len, hints.size());
+    std::memcpy(hints.data(), xcb_get_property_value(reply.get()), sizeof hints[0] * length);
+    if (!(hints[0] & StateHint) || hints[2] == NormalState)
+        return;
+    hints[2] = NormalState;
+    xcb_change_property(connection, XCB_PROP_MODE_REPLACE, id, XCB_ATOM_WM_HINTS, XCB_ATOM_WM_HINTS,
+                        32, length, hints.data());
+    xcb_flush(connection);
 }

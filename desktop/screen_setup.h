@@ -33,3 +33,8 @@ void centreOnScreen(QWidget *screen);
 // Motif hints withhold the minimise function, as Qt's hints for such a frame do; so the
 // function is granted, with no button drawn for it, until the screen is back.
 void minimiseScreen(QWidget *screen);
+
+// Qt marks a window that it minimises to start iconic, and keeps the mark when the window
+// manager restores the window; mapped again after a hide, the window would come up iconic
+// and unseen. Marks the window to start normal again, on X11.
+void startNormalWhenMapped(QWidget *window);

@@ -88,28 +88,3 @@ void XEmbedTrayWatch::readEvents() {
     if (xcb_connection_has_error(connection_))
         notifier_->setEnabled(false);
 }
-
-void startNormalWhenMapped(QWidget *window) {
-    auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    if (!onX11() || !x11 || !x11->connection() || !window->testAttribute(Qt::WA_WState_Created))
-        return;
-    xcb_connection_t *connection = x11->connection();
-    const auto id = static_cast<xcb_window_t>(window->winId());
-    // WM_HINTS: flags, input, initial state and six more; the state counts with its flag.
-    constexpr std::uint32_t StateHint = 1 << 1;
-    constexpr std::uint32_t NormalState = 1;
-    const auto reply = freed(xcb_get_property_reply(
-        connection, xcb_get_property(connection, 0, id, XCB_ATOM_WM_HINTS, XCB_ATOM_WM_HINTS, 0, 9),
-        nullptr));
-    std::array<std::uint32_t, 9> hints{};
-    if (!reply || reply->format != 32 || reply->value_len < 3)
-        return;
-    const std::uint32_t length = std::min<std::uint32_t>(reply->value_len, hints.size());
-    std::memcpy(hints.data(), xcb_get_property_value(reply.reply), sizeof hints[0] * length);
-    if (!(hints[0] & StateHint) || hints[2] == NormalState)
-        return;
-    hints[2] = NormalState;
-    xcb_change_property(connection, XCB_PROP_MODE_REPLACE, id, XCB_ATOM_WM_HINTS, XCB_ATOM_WM_HINTS,
-                        32, length, hints.data());
-    xcb_flush(connection);
-}

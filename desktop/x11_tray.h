@@ -31,8 +31,3 @@ private:
     std::uint8_t selectionNotify_ = 0;
     bool present_ = false;
 };
-
-// Qt marks a window that it minimises to start iconic, and keeps the mark when the window
-// manager restores the window; mapped again after a hide, the window would come up iconic
-// and unseen. Marks the window to start normal again, on X11.
-void startNormalWhenMapped(QWidget *window);

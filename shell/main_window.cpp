@@ -15,7 +15,6 @@
 #include "desktop/first_frame.h"
 #include "desktop/screen_reader.h"
 #include "desktop/screen_setup.h"
-#include "desktop/x11_tray.h"
 #include "persistence/open_dialog.h"
 #include "persistence/save_screen.h"
 #include "persistence/saved_games.h"
