@@ -1,7 +1,7 @@
 #include "activities/begging.h"
 #include "core/character_state.h"
-#include "core/death_screen.h"
 #include "game_fixture.h"
+#include "shell/death_screen.h"
 #include "shell/game_screens.h"
 #include "shell/main_window.h"
 #include "ui_begging.h"

@@ -1,4 +1,4 @@
-#include "core/death_screen.h"
+#include "shell/death_screen.h"
 
 #include "desktop/screen_setup.h"
 #include "system/services.h"
