@@ -1,6 +1,7 @@
 #include "desktop/screen_setup.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -14,6 +15,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <utility>
 #include <vector>
 #include <xcb/xcb.h>
 
@@ -188,6 +190,39 @@ void centreOnScreen(QWidget *screen) {
     QRect frame(QPoint(), screen->size());
     frame.moveCenter(free.center());
     screen->move(std::max(frame.left(), free.left()), std::max(frame.top(), free.top()));
+}
+
+void bringOntoScreen(QWidget *window) {
+    const QScreen *display = window->screen();
+    if (!display)
+        return;
+    const QRect free = display->availableGeometry();
+    const QRect frame = window->frameGeometry();
+    const int x = std::max(free.left(), std::min(frame.left(), free.right() + 1 - frame.width()));
+    const int y = std::max(free.top(), std::min(frame.top(), free.bottom() + 1 - frame.height()));
+    if (QPoint(x, y) != frame.topLeft())
+        window->move(x, y);
+}
+
+void followScreenChanges() {
+    static bool following = false;
+    if (std::exchange(following, true))
+        return;
+    // Queued: a window whose screen went is on its new screen by then.
+    const auto bringAllOntoScreens = [] {
+        QTimer::singleShot(0, qApp, [] {
+            for (QWidget *window : QApplication::topLevelWidgets())
+                if (window->windowType() == Qt::Window || window->windowType() == Qt::Dialog)
+                    bringOntoScreen(window);
+        });
+    };
+    const auto follow = [bringAllOntoScreens](QScreen *display) {
+        QObject::connect(display, &QScreen::availableGeometryChanged, qApp, bringAllOntoScreens);
+    };
+    for (QScreen *display : QGuiApplication::screens())
+        follow(display);
+    QObject::connect(qApp, &QGuiApplication::screenAdded, qApp, follow);
+    QObject::connect(qApp, &QGuiApplication::screenRemoved, qApp, bringAllOntoScreens);
 }
 
 void minimiseScreen(QWidget *screen) {

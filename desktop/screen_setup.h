@@ -29,6 +29,12 @@ void setBackground(QWidget *widget, const QColor &colour);
 // Centred on its screen's free area; a screen larger than that keeps its top left, with the
 // title and the menu, on it.
 void centreOnScreen(QWidget *screen);
+// Brings a window's frame back inside its screen's free area, the title bar first, where it
+// stands partly off; one inside stays put.
+void bringOntoScreen(QWidget *window);
+// From now on, whenever a screen changes or goes (a monitor unplugged, a resolution changed),
+// every window of the game, shown or still to be shown, is brought back onto its screen.
+void followScreenChanges();
 // Minimises a screen whose frame has no buttons. mutter refuses to minimise an X11 window whose
 // Motif hints withhold the minimise function, as Qt's hints for such a frame do; so the
 // function is granted, with no button drawn for it, until the screen is back.

@@ -61,6 +61,7 @@ void createGameScreens() {
         throw;
     }
     // The screens below the shell reach each other and the main window only through these.
+    followScreenChanges();
     setMainScreen(Form2);
     Form4->setFindScreen(Form5);
     QObject::connect(Form6, &TForm6::bagShown, Form2, &TForm2::showBag);

@@ -40,6 +40,7 @@ private Q_SLOTS:
     void clickOnTheTitleTextDoesNothing();
     void brokenSoundStopsStartUpBeforeAnyScreenShows();
     void standardDialogsSpeakRussianAndFitTheScreen();
+    void windowsComeBackOntoAScreenThatChanged();
     void hiddenScreensWaitUntilShown();
 
 private:
@@ -236,6 +237,20 @@ void TestStartup::standardDialogsSpeakRussianAndFitTheScreen() {
         QVERIFY2(dialog.x() + frame + dialog.width() <= desk.right() &&
                      dialog.y() + 2 * frame + dialog.height() <= desk.bottom(),
                  qPrintable(place(dialog.frameGeometry())));
+}
+
+// A screen that shrank under the game (told here as Qt tells it) brings every window back
+// onto it, the shown title and a screen still hidden alike.
+void TestStartup::windowsComeBackOntoAScreenThatChanged() {
+    QVERIFY(startGame());
+    QScreen *display = QGuiApplication::primaryScreen();
+    const QRect desk = display->availableGeometry();
+    const QList<QWidget *> windows = {Form1, Form3};
+    for (QWidget *window : windows)
+        window->move(desk.bottomRight() - QPoint(10, 10));
+    Q_EMIT display->availableGeometryChanged(desk);
+    for (QWidget *window : windows)
+        QTRY_VERIFY2(desk.contains(window->frameGeometry()), window->metaObject()->className());
 }
 
 void TestStartup::hiddenScreensWaitUntilShown() {
