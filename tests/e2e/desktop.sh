@@ -15,12 +15,8 @@ write_save "$FOLDER/dying.sav" 0 0 0 0 0 0 0 0 0 0 0 0 2 20 100 0 100
 
 # A window without an icon of its own gets a generic one from Qt, so each window's icon is
 # compared with the main window's, which is the game's own.
-icon_of() {
-    xprop -id "$1" -notype _NET_WM_ICON 2>/dev/null | md5sum
-}
-
 has_icon() {
-    [[ "$(icon_of "$1")" == "$(icon_of "$main")" ]] || fail "$2 does not carry the game's icon"
+    [[ "$("$XWIN" "$1" icon)" == "$("$XWIN" "$main" icon)" ]] || fail "$2 does not carry the game's icon"
 }
 
 # Clicks the game's icon in the tray, twice unless told.
@@ -31,11 +27,7 @@ tray_click() {
     click_at "$x" "$y" "${1:-2}"
 }
 
-main_shown() {
-    [[ -n "$(xdotool search --onlyvisible --name '^Скиталия$' 2>/dev/null | while read -r id; do
-        [[ "$(window_size "$id")" == 536x* ]] && echo "$id"
-    done)" ]]
-}
+main_shown() { window_of "Скиталия" "536x[0-9]*" >/dev/null; }
 
 # Restores the minimised main window as a taskbar does. Openbox may put it back anywhere, even
 # off the screen, so it is moved where the clicks reach it.
@@ -55,33 +47,19 @@ activate_icon() {
     wait_until 10 main_shown || fail "activating the game's icon did not bring back the main window"
 }
 
-# Ends the game as a player's session does when it closes.
-end_game() {
-    kill "$GAME_PID"
-    wait "$GAME_PID" 2>/dev/null
-    GAME_PID=
-}
-
 # Clicks the close button that openbox draws at the right end of the window's title bar.
 frame_close_click() {
-    local x y top
-    x=$(xwininfo -id "$1" | sed -n 's/.*Absolute upper-left X: *//p')
-    y=$(xwininfo -id "$1" | sed -n 's/.*Absolute upper-left Y: *//p')
-    top=$(xprop -id "$1" _NET_FRAME_EXTENTS | sed -n 's/.* = //p' | cut -d, -f3 | tr -d ' ')
+    local x y w top
+    read -r x y w _ _ _ top _ <<<"$("$XWIN" "$1" geometry frame | tr '\n' ' ')"
     ((top > 0)) || fail "openbox drew no title bar"
-    click_at $((x + $(window_size "$1" | cut -dx -f1) - 10)) $((y - top / 2))
+    click_at $((x + w - 10)) $((y - top / 2))
 }
 
-"$COPY" &
-GAME_PID=$!
-title=$(wait_window "Скиталия" "176x230") || fail "no title window"
+start_title "$COPY"
 # The tray comes up after the game, as it may when both start with the session.
 start_tray
-click_in "$title" 80 100
-main=$(wait_window "Скиталия" "536x[0-9]*") || fail "no main window"
-size=$(window_size "$main")
-menu=$((${size#*x} - 350))
-[[ "$(xprop -id "$main" _NET_WM_ICON | head -n1)" == *"Icon (64 x 64)"* ]] ||
+enter_game
+[[ "$("$XWIN" "$main" icon)" == "64x64 "* ]] ||
     fail "the main window does not carry the game's icon"
 has_icon "$title" "the title"
 # Openbox draws a close button whatever the game asks; it must not close the game. Nothing
@@ -96,9 +74,7 @@ tray_icon_of_game 5 >/dev/null || fail "the game's icon did not dock in the tray
 # left with no window and no icon; the next tray gets the icon again.
 click_in "$main" 492 $((menu + 12)) # the tray button
 wait_until 10 not main_shown || fail "the tray button did not hide the main window"
-kill "$TRAY_PID"
-wait "$TRAY_PID" 2>/dev/null
-TRAY_PID=
+stop_tray
 wait_until 1 main_shown || fail "the main window was not back within a second of the XEmbed tray going"
 start_tray
 tray_icon_of_game 10 >/dev/null || fail "the game's icon did not dock in the XEmbed tray that came back"
@@ -186,11 +162,8 @@ expect_exit 0 10
 
 # A second game, on a desktop whose tray speaks StatusNotifier over the session bus: its
 # panel may crash or be upgraded while the game waits in it.
-kill "$TRAY_PID"
-wait "$TRAY_PID" 2>/dev/null
-TRAY_PID=
+stop_tray
 start_sni_tray
-export DBUS_SESSION_BUS_ADDRESS=$SESSION_BUS
 start_game "$COPY"
 wait_until 10 sni_item_of_game >/dev/null || fail "the game's icon did not register with the watcher"
 [[ "$(bus_call -d "$(sni_item_of_game)" -o /StatusNotifierItem -m org.freedesktop.DBus.Properties.Get \
@@ -245,10 +218,9 @@ wait_until 10 sni_item_of_game >/dev/null || fail "the game's icon did not regis
 click_in "$main" 492 $((menu + 12))
 wait_until 10 not main_shown || fail "the tray button did not hide the main window again"
 activate_icon
-[[ "$(xprop -id "$main" WM_STATE)" == *"window state: Normal"* ]] ||
+[[ "$("$XWIN" "$main" state)" == Normal ]] ||
     fail "the main window came back from the tray iconic"
-click_in "$main" 516 $((menu + 12)) # the close button
-expect_exit 0 10
+close_game
 
 # A panel that hangs holds the watcher's name and answers nothing: it counts as no tray, and
 # the game never waits for it. Each check is taken while the panel is stopped and judged once
@@ -261,7 +233,7 @@ wait_until 1 not main_shown
 minimised=$?
 kill -CONT "$SNI_PID"
 ((minimised == 0)) || fail "the tray button did nothing for a second when the panel hung"
-[[ "$(xprop -id "$main" WM_STATE)" == *"window state: Iconic"* ]] ||
+iconic "$main" ||
     fail "the tray button hid the main window in a hung panel"
 end_game
 
@@ -288,7 +260,7 @@ kill -CONT "$SNI_PID"
 [[ -n "$title" ]] || fail "no title within 5 s beside a hung panel"
 [[ -n "$main" ]] || fail "no main window within 5 s beside a hung panel"
 ((minimised == 0)) || fail "the tray button did nothing for a second beside a panel hung from the start"
-[[ "$(xprop -id "$main" WM_STATE)" == *"window state: Iconic"* ]] ||
+iconic "$main" ||
     fail "the tray button hid the main window in a panel hung from the start"
 echo "title beside a hung panel after $title_seconds s"
 wait_until 15 sni_item_of_game >/dev/null || fail "the game's icon did not register with the woken panel"

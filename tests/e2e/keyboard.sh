@@ -13,7 +13,6 @@ wayland) start_wayland_session ;;
 gnome) start_gnome_session ;;
 *) start_xvfb ;;
 esac
-[[ "${DESKTOP:-}" == gnome ]] && placed_by_game() { placed_in_frame "$@"; }
 [[ "${SCREEN_READER:-}" == orca ]] && start_orca
 copy_game_folder
 
@@ -61,9 +60,7 @@ spin() {
     wait_still "$slot" 0.25 || fail "the reels never stopped"
 }
 
-"$COPY" &
-GAME_PID=$!
-title=$(wait_window "Скиталия" "176x230") || fail "no title window"
+start_title "$COPY"
 wait_active "$title" title
 placed_by_game "$title" title
 [[ -z "${ORCA_PID:-}" ]] || wait_spoken 0 'Начало игры».*button' "the title picture as a button"
@@ -75,9 +72,9 @@ main=$(wait_window "Скиталия" "536x[0-9]*") || fail "Enter on the title 
 wait_active "$main" "main window"
 placed_by_game "$main" "main window"
 # Named «Скиталия» where a desktop names it (GNOME's top bar by the window's class), and found
-# as the desktop id by the class's instance; xprop writes the class's bytes as octal escapes.
-class=$(xprop -id "$main" WM_CLASS | sed -n 's/.* = //p')
-[[ "$class" == "\"ru.skitalia.Skitalia\", \"$(printf Скиталия | od -An -to1 -v | tr -d '\n' | tr ' ' '\\')\"" ]] ||
+# as the desktop id by the class's instance.
+class=$("$XWIN" "$main" class)
+[[ "$class" == "ru.skitalia.Skitalia Скиталия" ]] ||
     fail "the main window's class is not the desktop id and the game's name: $class"
 if [[ "${DESKTOP:-}" == wayland ]]; then
     DISPLAY=$WESTON_HOST wait_still root 0.2 10 || fail "the Wayland session never came to rest"
