@@ -19,6 +19,15 @@ has_icon() {
     [[ "$("$XWIN" "$1" icon)" == "$("$XWIN" "$main" icon)" ]] || fail "$2 does not carry the game's icon"
 }
 
+# Clicks the tray button and waits until the main window is gone: the button did WHAT.
+tray_button() {
+    click_in "$main" 492 $((menu + 12))
+    wait_until 10 not main_shown || fail "the tray button did not $1"
+}
+
+# Waits until the game's icon is registered with the StatusNotifier watcher, WHERE.
+registered() { wait_until "${2:-10}" sni_item_of_game >/dev/null || fail "the game's icon did not register $1"; }
+
 # Clicks the game's icon in the tray, twice unless told.
 tray_click() {
     local icon
@@ -72,8 +81,7 @@ tray_icon_of_game 5 >/dev/null || fail "the game's icon did not dock in the tray
 
 # Hidden in the XEmbed tray when it dies: the main window is back at once, or the game would be
 # left with no window and no icon; the next tray gets the icon again.
-click_in "$main" 492 $((menu + 12)) # the tray button
-wait_until 10 not main_shown || fail "the tray button did not hide the main window"
+tray_button "hide the main window"
 stop_tray
 wait_until 1 main_shown || fail "the main window was not back within a second of the XEmbed tray going"
 start_tray
@@ -91,8 +99,7 @@ read -r citizenship passport room _ _ _ _ _ _ _ _ money _ <<<"$(values "$FOLDER/
 
 # Hidden to the tray, and minimised: a double-click on the tray icon brings it back, a
 # single click does not.
-click_in "$main" 492 $((menu + 12)) # the tray button
-wait_until 10 not main_shown || fail "the tray button did not hide the main window"
+tray_button "hide the main window"
 tray_click 1
 wait_until 1 main_shown && fail "a single click on the tray icon brought back the main window"
 tray_click
@@ -165,7 +172,7 @@ expect_exit 0 10
 stop_tray
 start_sni_tray
 start_game "$COPY"
-wait_until 10 sni_item_of_game >/dev/null || fail "the game's icon did not register with the watcher"
+registered "with the watcher"
 [[ "$(bus_call -d "$(sni_item_of_game)" -o /StatusNotifierItem -m org.freedesktop.DBus.Properties.Get \
     org.kde.StatusNotifierItem Title)" == "(<'Скиталия'>,)" ]] || fail "the game's icon is not titled «Скиталия»"
 
@@ -176,27 +183,25 @@ click_in "$main" 98 $((menu + 99))  # "Пожрать"
 canteen=$(wait_window "Столовая" "330x220") || { screenshot root debug-no-canteen-sni; fail "no canteen"; }
 stop_sni_tray
 start_sni_tray
-wait_until 10 sni_item_of_game >/dev/null || fail "the game's icon did not register with the new watcher"
+registered "with the new watcher"
 main_shown && fail "the main window came back beside the canteen when the watcher went"
 click_in "$canteen" 165 182 # "НАЗАД"
 wait_until 10 main_shown || fail "the canteen did not lead back to the main window"
 
 # Hidden to the tray when the panel goes: the main window is back at once, or the game would
 # be left with no window and no icon.
-click_in "$main" 492 $((menu + 12)) # the tray button
-wait_until 10 not main_shown || fail "the tray button did not hide the main window"
+tray_button "hide the main window"
 stop_sni_tray
 wait_until 1 main_shown || fail "the main window was not back within a second of the watcher going"
 screenshot "$main" e2e-desktop-back-without-watcher
 start_sni_tray
-wait_until 10 sni_item_of_game >/dev/null || fail "the game's icon did not register again"
+registered "again"
 
 # Hidden beside the save screen when the panel goes: the save screen only hides itself, so
 # the main window comes back too, and stays once the save screen is left.
 menu_item 20 1
 screen=$(wait_window "Сохранить" "260x110") || fail "no save screen"
-click_in "$main" 492 $((menu + 12)) # the tray button
-wait_until 10 not main_shown || fail "the tray button did not hide the main window beside the save screen"
+tray_button "hide the main window beside the save screen"
 stop_sni_tray
 wait_until 1 main_shown || fail "the main window was not back within a second beside the save screen"
 xdotool windowactivate "$screen" # the main window came up over it
@@ -207,16 +212,14 @@ main_shown || fail "the main window went with the save screen"
 
 # With no tray the tray button minimises; the player restores the window from the taskbar,
 # and a tray comes before the window goes to it.
-click_in "$main" 492 $((menu + 12))
-wait_until 10 not main_shown || fail "the tray button did not minimise the main window without a tray"
+tray_button "minimise the main window without a tray"
 restore_main
 start_sni_tray
-wait_until 10 sni_item_of_game >/dev/null || fail "the game's icon did not register with the tray that came"
+registered "with the tray that came"
 
 # A host reports a click on the icon as one activation: it brings the hidden window back,
 # shown and not iconic, whatever became of the window before.
-click_in "$main" 492 $((menu + 12))
-wait_until 10 not main_shown || fail "the tray button did not hide the main window again"
+tray_button "hide the main window again"
 activate_icon
 [[ "$("$XWIN" "$main" state)" == Normal ]] ||
     fail "the main window came back from the tray iconic"
@@ -226,7 +229,7 @@ close_game
 # the game never waits for it. Each check is taken while the panel is stopped and judged once
 # it runs again, so that nothing is left hanging.
 start_game "$COPY"
-wait_until 10 sni_item_of_game >/dev/null || fail "the game's icon did not register with the watcher"
+registered "with the watcher"
 kill -STOP "$SNI_PID"
 click_in "$main" 492 $((menu + 12)) # the tray button
 wait_until 1 not main_shown
@@ -263,6 +266,6 @@ kill -CONT "$SNI_PID"
 iconic "$main" ||
     fail "the tray button hid the main window in a panel hung from the start"
 echo "title beside a hung panel after $title_seconds s"
-wait_until 15 sni_item_of_game >/dev/null || fail "the game's icon did not register with the woken panel"
+registered "with the woken panel" 15
 end_game
 echo "e2e desktop: passed"

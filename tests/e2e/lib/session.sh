@@ -25,6 +25,22 @@ wait_until() {
 
 not() { ! "$@"; }
 
+# Runs a command until it succeeds, as wait_until does while the processes given (a list in
+# one word) live; false once one has ended.
+wait_alive() {
+    local seconds=$1 pids=$2
+    shift 2
+    wait_until "$seconds" ended_or "$pids" "$@"
+    alive $pids && "$@"
+}
+alive() {
+    local pid
+    for pid; do
+        kill -0 "$pid" 2>/dev/null || return 1
+    done
+}
+ended_or() { ! alive $1 || "${@:2}"; }
+
 # Once per script, the script runs again as the work of a process group of its own, on a
 # private session bus kept off the user's display. Ctest kills a script past its TIMEOUT with
 # SIGKILL, and what it started would stay: past TEST_TIME_LIMIT seconds (ctest's TIMEOUT less a
@@ -41,7 +57,7 @@ if [[ -z "${E2E_WORK:-}" ]]; then
         kill -0 -- "-$work" 2>/dev/null || break
         sleep 0.1
     done
-    kill -KILL -- "-$work" 2>/dev/null
+    kill -KILL -- "-$work" 2>/dev/null || true
     exit "$status"
 fi
 
@@ -130,13 +146,9 @@ start_wm() {
         ;;
     esac
     WM_PID=$!
-    local got
-    for _ in $(seq 100); do
-        got=$("$XWIN" wm 2>/dev/null) && [[ "$got" == "$expected" ]] && return 0
-        kill -0 "$WM_PID" 2>/dev/null || fail "$name ended at start: $(tail -n5 "$log")"
-        sleep 0.1
-    done
-    fail "$name does not manage $DISPLAY within 10 s (window manager seen: '${got:-none}'): $(tail -n5 "$log")"
+    wait_alive 10 "$WM_PID" wm_is "$expected" && return 0
+    alive "$WM_PID" || fail "$name ended at start: $(tail -n5 "$log")"
+    fail "$name does not manage $DISPLAY within 10 s (window manager seen: '$("$XWIN" wm)'): $(tail -n5 "$log")"
 }
 
 wm_is() { [[ "$("$XWIN" wm 2>/dev/null)" == "$1" ]]; }

@@ -51,15 +51,10 @@ start_sound_server() {
     # Its clients neither start a server of their own nor read the user's cookie or settings.
     printf 'autospawn = no\n' >"$dir/client.conf"
     export PULSE_CLIENTCONFIG="$dir/client.conf" PULSE_COOKIE="$dir/cookie"
-    local pid
-    for _ in $(seq 100); do
-        pactl info >/dev/null 2>&1 && break
-        for pid in "${SOUND_PIDS[@]}"; do
-            kill -0 "$pid" 2>/dev/null || fail "the sound server ended at start: $(tail -n3 "$dir/log")"
-        done
-        sleep 0.1
-    done
-    pactl info >/dev/null 2>&1 || fail "the sound server at $PULSE_SERVER does not answer within 10 s"
+    if ! wait_alive 10 "${SOUND_PIDS[*]}" pactl info >/dev/null 2>&1; then
+        alive "${SOUND_PIDS[@]}" || fail "the sound server ended at start: $(tail -n3 "$dir/log")"
+        fail "the sound server at $PULSE_SERVER does not answer within 10 s"
+    fi
     if [[ "${SOUND_SERVER:-}" == pipewire ]]; then
         pactl load-module module-null-sink sink_name="$SOUND_SINK" \
             sink_properties=session.suspend-timeout-seconds=0 >/dev/null ||

@@ -7,15 +7,13 @@ start_tray() {
     trayer --edge bottom --align right --widthtype request --height 24 --SetDockType true \
         >"$log" 2>&1 &
     TRAY_PID=$!
-    for _ in $(seq 100); do
-        if [[ "$("$XWIN" owner "$selection")" != 0x0 ]] &&
-            [[ -n "$(xdotool search --onlyvisible --classname '^panel$' 2>/dev/null)" ]]; then
-            return 0
-        fi
-        kill -0 "$TRAY_PID" 2>/dev/null || fail "trayer ended at start: $(tail -n5 "$log")"
-        sleep 0.1
-    done
+    wait_alive 10 "$TRAY_PID" tray_shown "$selection" && return 0
+    alive "$TRAY_PID" || fail "trayer ended at start: $(tail -n5 "$log")"
     fail "trayer did not take $selection within 10 s: $(tail -n5 "$log")"
+}
+
+tray_shown() {
+    [[ "$("$XWIN" owner "$1")" != 0x0 && -n "$(xdotool search --onlyvisible --classname '^panel$' 2>/dev/null)" ]]
 }
 
 # Ends the XEmbed tray, as a panel that crashes.
@@ -35,8 +33,7 @@ start_sni_tray() {
     for _ in 1 2 3; do
         NO_AT_BRIDGE=1 gtk-sni-tray-standalone --watcher --bottom >>"$log" 2>&1 &
         SNI_PID=$!
-        wait_until 10 sni_host_ready_or_ended
-        sni_host_ready && return 0
+        wait_alive 10 "$SNI_PID" sni_host_ready && return 0
         echo "the StatusNotifier tray did not start, once more: $(tail -n1 "$log")" >&2
         stop_sni_tray
     done
@@ -58,7 +55,6 @@ watcher_property() {
 }
 
 sni_host_ready() { [[ "$(watcher_property IsStatusNotifierHostRegistered)" == "(<true>,)" ]]; }
-sni_host_ready_or_ended() { sni_host_ready || ! kill -0 "$SNI_PID" 2>/dev/null; }
 
 # Prints the bus name of the game's icon as the StatusNotifier watcher lists it; false while
 # it lists none of the game's. Needs GAME_PID.
