@@ -169,11 +169,16 @@ start_wayland_session() {
         --xwayland --socket="$WAYLAND_DISPLAY" --log="$log" >/dev/null 2>&1 &
     WESTON_PID=$!
     # Weston names the X display it listens on; Xwayland itself starts at the first client.
-    wait_until 10 grep -qs 'xserver listening on display' "$log" ||
-        fail "weston did not offer Xwayland: $(tail -n5 "$log")"
-    DISPLAY=$(sed -n 's/.*xserver listening on display \(:[0-9]*\).*/\1/p' "$log")
-    wait_until 15 xdpyinfo >/dev/null 2>&1 || fail "Xwayland on $DISPLAY does not answer"
+    xwayland_in_log "$log" 'xserver listening on display' 10 weston
     wm_is "Weston WM" || fail "weston does not manage $DISPLAY"
+}
+
+# Exports DISPLAY as the compositor's log names it after the words given, waiting up to
+# SECONDS for the line, then for Xwayland to answer there.
+xwayland_in_log() {
+    wait_until "$3" grep -qs "$2" "$1" || fail "$4 did not offer Xwayland: $(tail -n5 "$1")"
+    export DISPLAY=$(sed -n "s/.*$2 \(:[0-9]*\).*/\1/p" "$1")
+    wait_until 20 xdpyinfo >/dev/null 2>&1 || fail "Xwayland on $DISPLAY does not answer"
 }
 
 # A GNOME session without a tray extension: mutter, the window manager of gnome-shell, headless
@@ -191,12 +196,9 @@ start_gnome_session() {
     GSETTINGS_BACKEND=memory mutter --headless --wayland --virtual-monitor 1024x768 --sm-disable \
         --wayland-display="$WAYLAND_DISPLAY" >"$log" 2>&1 &
     XVFB_PID=$!
-    wait_until 30 grep -qs 'Using public X11 display' "$log" ||
-        fail "mutter did not offer Xwayland: $(tail -n5 "$log")"
-    DISPLAY=$(sed -n 's/.*Using public X11 display \(:[0-9]*\).*/\1/p' "$log")
-    XAUTHORITY=$(compgen -G "$XDG_RUNTIME_DIR/.mutter-Xwaylandauth.*") || fail "mutter wrote no X authority"
-    export DISPLAY XAUTHORITY
-    wait_until 20 xdpyinfo >/dev/null 2>&1 || fail "Xwayland on $DISPLAY does not answer"
+    XAUTHORITY=$(wait_until 30 compgen -G "$XDG_RUNTIME_DIR/.mutter-Xwaylandauth.*") || fail "mutter wrote no X authority"
+    export XAUTHORITY
+    xwayland_in_log "$log" 'Using public X11 display' 30 mutter
     wait_until 10 wm_is Mutter || fail "mutter does not manage $DISPLAY: $(tail -n5 "$log")"
 }
 
