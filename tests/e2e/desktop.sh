@@ -15,13 +15,18 @@ write_save "$FOLDER/dying.sav" 0 0 0 0 0 0 0 0 0 0 0 0 2 20 100 0 100
 
 # A window without an icon of its own gets a generic one from Qt, so each window's icon is
 # compared with the main window's, which is the game's own.
-icon_of() {
-    xprop -id "$1" -notype _NET_WM_ICON 2>/dev/null | md5sum
+has_icon() {
+    [[ "$("$XWIN" "$1" icon)" == "$("$XWIN" "$main" icon)" ]] || fail "$2 does not carry the game's icon"
 }
 
-has_icon() {
-    [[ "$(icon_of "$1")" == "$(icon_of "$main")" ]] || fail "$2 does not carry the game's icon"
+# Clicks the tray button and waits until the main window is gone: the button did WHAT.
+tray_button() {
+    click_in "$main" 492 $((menu + 12))
+    wait_until 10 not main_shown || fail "the tray button did not $1"
 }
+
+# Waits until the game's icon is registered with the StatusNotifier watcher, WHERE.
+registered() { wait_until "${2:-10}" sni_item_of_game >/dev/null || fail "the game's icon did not register $1"; }
 
 # Clicks the game's icon in the tray, twice unless told.
 tray_click() {
@@ -31,11 +36,7 @@ tray_click() {
     click_at "$x" "$y" "${1:-2}"
 }
 
-main_shown() {
-    [[ -n "$(xdotool search --onlyvisible --name '^Скиталия$' 2>/dev/null | while read -r id; do
-        [[ "$(window_size "$id")" == 536x* ]] && echo "$id"
-    done)" ]]
-}
+main_shown() { window_of "Скиталия" "536x[0-9]*" >/dev/null; }
 
 # Restores the minimised main window as a taskbar does. Openbox may put it back anywhere, even
 # off the screen, so it is moved where the clicks reach it.
@@ -55,33 +56,19 @@ activate_icon() {
     wait_until 10 main_shown || fail "activating the game's icon did not bring back the main window"
 }
 
-# Ends the game as a player's session does when it closes.
-end_game() {
-    kill "$GAME_PID"
-    wait "$GAME_PID" 2>/dev/null
-    GAME_PID=
-}
-
 # Clicks the close button that openbox draws at the right end of the window's title bar.
 frame_close_click() {
-    local x y top
-    x=$(xwininfo -id "$1" | sed -n 's/.*Absolute upper-left X: *//p')
-    y=$(xwininfo -id "$1" | sed -n 's/.*Absolute upper-left Y: *//p')
-    top=$(xprop -id "$1" _NET_FRAME_EXTENTS | sed -n 's/.* = //p' | cut -d, -f3 | tr -d ' ')
+    local x y w top
+    read -r x y w _ _ _ top _ <<<"$("$XWIN" "$1" geometry frame | tr '\n' ' ')"
     ((top > 0)) || fail "openbox drew no title bar"
-    click_at $((x + $(window_size "$1" | cut -dx -f1) - 10)) $((y - top / 2))
+    click_at $((x + w - 10)) $((y - top / 2))
 }
 
-"$COPY" &
-GAME_PID=$!
-title=$(wait_window "Скиталия" "176x230") || fail "no title window"
+start_title "$COPY"
 # The tray comes up after the game, as it may when both start with the session.
 start_tray
-click_in "$title" 80 100
-main=$(wait_window "Скиталия" "536x[0-9]*") || fail "no main window"
-size=$(window_size "$main")
-menu=$((${size#*x} - 350))
-[[ "$(xprop -id "$main" _NET_WM_ICON | head -n1)" == *"Icon (64 x 64)"* ]] ||
+enter_game
+[[ "$("$XWIN" "$main" icon)" == "64x64 "* ]] ||
     fail "the main window does not carry the game's icon"
 has_icon "$title" "the title"
 # Openbox draws a close button whatever the game asks; it must not close the game. Nothing
@@ -94,11 +81,8 @@ tray_icon_of_game 5 >/dev/null || fail "the game's icon did not dock in the tray
 
 # Hidden in the XEmbed tray when it dies: the main window is back at once, or the game would be
 # left with no window and no icon; the next tray gets the icon again.
-click_in "$main" 492 $((menu + 12)) # the tray button
-wait_until 10 not main_shown || fail "the tray button did not hide the main window"
-kill "$TRAY_PID"
-wait "$TRAY_PID" 2>/dev/null
-TRAY_PID=
+tray_button "hide the main window"
+stop_tray
 wait_until 1 main_shown || fail "the main window was not back within a second of the XEmbed tray going"
 start_tray
 tray_icon_of_game 10 >/dev/null || fail "the game's icon did not dock in the XEmbed tray that came back"
@@ -115,8 +99,7 @@ read -r citizenship passport room _ _ _ _ _ _ _ _ money _ <<<"$(values "$FOLDER/
 
 # Hidden to the tray, and minimised: a double-click on the tray icon brings it back, a
 # single click does not.
-click_in "$main" 492 $((menu + 12)) # the tray button
-wait_until 10 not main_shown || fail "the tray button did not hide the main window"
+tray_button "hide the main window"
 tray_click 1
 wait_until 1 main_shown && fail "a single click on the tray icon brought back the main window"
 tray_click
@@ -186,13 +169,10 @@ expect_exit 0 10
 
 # A second game, on a desktop whose tray speaks StatusNotifier over the session bus: its
 # panel may crash or be upgraded while the game waits in it.
-kill "$TRAY_PID"
-wait "$TRAY_PID" 2>/dev/null
-TRAY_PID=
+stop_tray
 start_sni_tray
-export DBUS_SESSION_BUS_ADDRESS=$SESSION_BUS
 start_game "$COPY"
-wait_until 10 sni_item_of_game >/dev/null || fail "the game's icon did not register with the watcher"
+registered "with the watcher"
 [[ "$(bus_call -d "$(sni_item_of_game)" -o /StatusNotifierItem -m org.freedesktop.DBus.Properties.Get \
     org.kde.StatusNotifierItem Title)" == "(<'Скиталия'>,)" ]] || fail "the game's icon is not titled «Скиталия»"
 
@@ -203,27 +183,25 @@ click_in "$main" 98 $((menu + 99))  # "Пожрать"
 canteen=$(wait_window "Столовая" "330x220") || { screenshot root debug-no-canteen-sni; fail "no canteen"; }
 stop_sni_tray
 start_sni_tray
-wait_until 10 sni_item_of_game >/dev/null || fail "the game's icon did not register with the new watcher"
+registered "with the new watcher"
 main_shown && fail "the main window came back beside the canteen when the watcher went"
 click_in "$canteen" 165 182 # "НАЗАД"
 wait_until 10 main_shown || fail "the canteen did not lead back to the main window"
 
 # Hidden to the tray when the panel goes: the main window is back at once, or the game would
 # be left with no window and no icon.
-click_in "$main" 492 $((menu + 12)) # the tray button
-wait_until 10 not main_shown || fail "the tray button did not hide the main window"
+tray_button "hide the main window"
 stop_sni_tray
 wait_until 1 main_shown || fail "the main window was not back within a second of the watcher going"
 screenshot "$main" e2e-desktop-back-without-watcher
 start_sni_tray
-wait_until 10 sni_item_of_game >/dev/null || fail "the game's icon did not register again"
+registered "again"
 
 # Hidden beside the save screen when the panel goes: the save screen only hides itself, so
 # the main window comes back too, and stays once the save screen is left.
 menu_item 20 1
 screen=$(wait_window "Сохранить" "260x110") || fail "no save screen"
-click_in "$main" 492 $((menu + 12)) # the tray button
-wait_until 10 not main_shown || fail "the tray button did not hide the main window beside the save screen"
+tray_button "hide the main window beside the save screen"
 stop_sni_tray
 wait_until 1 main_shown || fail "the main window was not back within a second beside the save screen"
 xdotool windowactivate "$screen" # the main window came up over it
@@ -234,34 +212,31 @@ main_shown || fail "the main window went with the save screen"
 
 # With no tray the tray button minimises; the player restores the window from the taskbar,
 # and a tray comes before the window goes to it.
-click_in "$main" 492 $((menu + 12))
-wait_until 10 not main_shown || fail "the tray button did not minimise the main window without a tray"
+tray_button "minimise the main window without a tray"
 restore_main
 start_sni_tray
-wait_until 10 sni_item_of_game >/dev/null || fail "the game's icon did not register with the tray that came"
+registered "with the tray that came"
 
 # A host reports a click on the icon as one activation: it brings the hidden window back,
 # shown and not iconic, whatever became of the window before.
-click_in "$main" 492 $((menu + 12))
-wait_until 10 not main_shown || fail "the tray button did not hide the main window again"
+tray_button "hide the main window again"
 activate_icon
-[[ "$(xprop -id "$main" WM_STATE)" == *"window state: Normal"* ]] ||
+[[ "$("$XWIN" "$main" state)" == Normal ]] ||
     fail "the main window came back from the tray iconic"
-click_in "$main" 516 $((menu + 12)) # the close button
-expect_exit 0 10
+close_game
 
 # A panel that hangs holds the watcher's name and answers nothing: it counts as no tray, and
 # the game never waits for it. Each check is taken while the panel is stopped and judged once
 # it runs again, so that nothing is left hanging.
 start_game "$COPY"
-wait_until 10 sni_item_of_game >/dev/null || fail "the game's icon did not register with the watcher"
+registered "with the watcher"
 kill -STOP "$SNI_PID"
 click_in "$main" 492 $((menu + 12)) # the tray button
 wait_until 1 not main_shown
 minimised=$?
 kill -CONT "$SNI_PID"
 ((minimised == 0)) || fail "the tray button did nothing for a second when the panel hung"
-[[ "$(xprop -id "$main" WM_STATE)" == *"window state: Iconic"* ]] ||
+iconic "$main" ||
     fail "the tray button hid the main window in a hung panel"
 end_game
 
@@ -288,9 +263,9 @@ kill -CONT "$SNI_PID"
 [[ -n "$title" ]] || fail "no title within 5 s beside a hung panel"
 [[ -n "$main" ]] || fail "no main window within 5 s beside a hung panel"
 ((minimised == 0)) || fail "the tray button did nothing for a second beside a panel hung from the start"
-[[ "$(xprop -id "$main" WM_STATE)" == *"window state: Iconic"* ]] ||
+iconic "$main" ||
     fail "the tray button hid the main window in a panel hung from the start"
 echo "title beside a hung panel after $title_seconds s"
-wait_until 15 sni_item_of_game >/dev/null || fail "the game's icon did not register with the woken panel"
+registered "with the woken panel" 15
 end_game
 echo "e2e desktop: passed"

@@ -13,7 +13,6 @@ wayland) start_wayland_session ;;
 gnome) start_gnome_session ;;
 *) start_xvfb ;;
 esac
-[[ "${DESKTOP:-}" == gnome ]] && placed_by_game() { placed_in_frame "$@"; }
 [[ "${SCREEN_READER:-}" == orca ]] && start_orca
 copy_game_folder
 
@@ -52,6 +51,9 @@ key_heard() {
     [[ -z "${ORCA_PID:-}" ]] || wait_spoken "$mark" "$pattern" "$what"
 }
 
+# Waits until the screen with this title is gone and the main window has the keyboard again.
+back_from() { wait_gone "$1" && wait_active "$main" "main window after $2"; }
+
 # Presses Space on "Запуск" and waits until the reels have turned and come to rest.
 spin() {
     local before
@@ -61,9 +63,7 @@ spin() {
     wait_still "$slot" 0.25 || fail "the reels never stopped"
 }
 
-"$COPY" &
-GAME_PID=$!
-title=$(wait_window "Скиталия" "176x230") || fail "no title window"
+start_title "$COPY"
 wait_active "$title" title
 placed_by_game "$title" title
 [[ -z "${ORCA_PID:-}" ]] || wait_spoken 0 'Начало игры».*button' "the title picture as a button"
@@ -75,9 +75,9 @@ main=$(wait_window "Скиталия" "536x[0-9]*") || fail "Enter on the title 
 wait_active "$main" "main window"
 placed_by_game "$main" "main window"
 # Named «Скиталия» where a desktop names it (GNOME's top bar by the window's class), and found
-# as the desktop id by the class's instance; xprop writes the class's bytes as octal escapes.
-class=$(xprop -id "$main" WM_CLASS | sed -n 's/.* = //p')
-[[ "$class" == "\"ru.skitalia.Skitalia\", \"$(printf Скиталия | od -An -to1 -v | tr -d '\n' | tr ' ' '\\')\"" ]] ||
+# as the desktop id by the class's instance.
+class=$("$XWIN" "$main" class)
+[[ "$class" == "ru.skitalia.Skitalia Скиталия" ]] ||
     fail "the main window's class is not the desktop id and the game's name: $class"
 if [[ "${DESKTOP:-}" == wayland ]]; then
     DISPLAY=$WESTON_HOST wait_still root 0.2 10 || fail "the Wayland session never came to rest"
@@ -113,8 +113,7 @@ for _ in $(seq 60); do
     key Return
     sleep 0.25
 done
-wait_gone "Милостыня"
-wait_active "$main" "main window after begging"
+back_from "Милостыня" "begging"
 placed_by_game "$main" "main window after begging"
 
 key Tab Tab space # "Пойти на рынок"
@@ -123,8 +122,7 @@ wait_active "$market" market
 key_heard 'Купить за 2, продать за 3' "the matches' prices" Down Down space
 key_heard 'количество 2' "the new quantity" plus
 key_heard 'Деньги: [0-9]' "the money after the trade" Tab space # "Купить"
-wait_gone "Рынок"
-wait_active "$main" "main window after the market"
+back_from "Рынок" "the market"
 
 key_heard 'Сытость [0-9]*, Здоровье [0-9]*, Усталость [0-9]*, Кал [0-9]*' "the vitals with the focus" \
     ctrl+shift+Tab # "Жизнедеятельность": "Пожрать" has the focus
@@ -133,8 +131,7 @@ canteen=$(wait_window "Столовая" "[0-9]*x[0-9]*") || fail "no canteen"
 wait_active "$canteen" canteen
 screenshot "$canteen" e2e-keyboard-canteen
 key space # nothing to eat: "НАЗАД" is the only control
-wait_gone "Столовая"
-wait_active "$main" "main window after the canteen"
+back_from "Столовая" "the canteen"
 key Tab Tab # "Поспать"
 key_heard 'Сытость [0-9]*, Здоровье [0-9]*, Усталость 0, Кал [0-9]*' "the vitals by name after a sleep" space
 
@@ -147,8 +144,7 @@ spin # "Запуск" again: the focus stayed on it
 window_shown 'Игровой автомат "Крутифрукт"' || fail "Space after a spin left the slot machine"
 screenshot "$slot" e2e-keyboard-slot-machine
 key Tab space # "НАЗАД"
-wait_gone 'Игровой автомат "Крутифрукт"'
-wait_active "$main" "main window after the slot machine"
+back_from 'Игровой автомат "Крутифрукт"' "the slot machine"
 
 key alt Return Return # "Файл" → "Сохранить игру"
 save=$(wait_window "Сохранить" "260x110") || fail "no save screen"
@@ -156,8 +152,7 @@ wait_active "$save" "save screen"
 placed_by_game "$save" "save screen"
 type_text keys
 key_heard 'Деньги: [0-9]' "the main window's focus back from saving" Return # "OK"
-wait_gone "Сохранить"
-wait_active "$main" "main window after saving"
+back_from "Сохранить" "saving"
 [[ -f "$FOLDER/keys.sav" ]] || fail "no keys.sav after Enter on the save screen"
 
 read -r citizen passport room bottles paper bread pasta matches cigarettes gum meat money bag \

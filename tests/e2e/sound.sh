@@ -76,9 +76,7 @@ mkdir -p "$SHOTS"
 start_recording "$SHOTS/e2e-sound${SOUND_SERVER:+-$SOUND_SERVER}.wav"
 
 launched=$(recording_time)
-"$COPY" &
-GAME_PID=$!
-title=$(wait_window "Скиталия" "176x230" 15) || fail "no title window"
+start_title "$COPY"
 # The greeting is asked for while the title is created, so before it shows; the start-up
 # may hold the sound back a little more.
 greeting_over=$(add "$(add "$(recording_time)" "$greeting")" 1.0)
@@ -98,10 +96,7 @@ idle_and_named() {
 wait_until 10 idle_and_named || fail "the idle streams are not all corked and named: $(LC_ALL=C pactl list sink-inputs |
     grep -E 'Corked|media.role|application.(name|id|icon_name)' | sort | uniq -c)"
 
-click_in "$title" 80 100
-main=$(wait_window "Скиталия" "536x[0-9]*" 5) || fail "no main window"
-size=$(window_size "$main")
-menu=$((${size#*x} - 350))
+enter_game
 load_save bread.sav
 
 # The tab plays the greeting again; the canteen's button is pressed once it has ended.

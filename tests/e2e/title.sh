@@ -5,27 +5,19 @@
 source "$(dirname "$0")/lib.sh"
 start_xvfb
 
-"$GAME" &
-GAME_PID=$!
-title=$(wait_window "Скиталия" "176x230") || fail "no title window"
+start_title "$GAME"
 screenshot "$title" title
 # Guessing a picture's format would load every image plugin, SVG's among them.
 grep -q "/imageformats/" "/proc/$GAME_PID/maps" && fail "image plugins were loaded at start-up"
-click_in "$title" 80 100
-main=$(wait_window "Скиталия" "536x[0-9]*") || fail "no main window after the title click"
+enter_game
 window_shown "Скиталия" || fail "main window not shown"
-xdotool search --onlyvisible --name "^Скиталия\$" | while read -r id; do
-    [[ "$(window_size "$id")" != "176x230" ]] || fail "title still shown after the click"
-done
-size=$(window_size "$main")
-menu=$((${size#*x} - 350)) # the menu bar sits above the 536 x 350 client area
+window_of "Скиталия" 176x230 >/dev/null && fail "title still shown after the click"
 screenshot "$main" e2e-main-before
 before=$(picture_of "$main")
 click_in "$main" 115 $((menu + 51)) # the second tab
 wait_changed "$main" "$before" "the second tab"
 screenshot "$main" e2e-main-after
-click_in "$main" 516 $((menu + 12)) # the close button
-expect_exit 0 10
+close_game
 
 # Each of the six sounds missing, cut short, not PCM, at a rate no sound server plays or a FIFO,
 # in a copy of the game folder: an error box naming the file, no game screen, and the game ends
@@ -90,7 +82,5 @@ as_player nobody "$player/home" PULSE_CLIENTCONFIG="$player/client.conf" "$playe
 GAME_PID=$!
 wait_window "Скиталия" "176x230" >/dev/null || fail "no title window for a player without a sound server"
 wait_until 3 test -e "$player/home/spawned" && fail "the game started a sound server"
-kill "$GAME_PID"
-wait "$GAME_PID"
-GAME_PID=
+end_game
 echo "e2e title: passed"
