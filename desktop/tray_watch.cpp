@@ -1,12 +1,10 @@
 #include "desktop/tray_watch.h"
 
-#include <QCoreApplication>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 #include <QPointer>
 #include <QTimer>
-#include <algorithm>
 
 namespace {
 
@@ -109,41 +107,12 @@ void TrayWatch::askWhetherReady(int triesLeft) {
             if (coming != coming_)
                 return;
             if (!answer.isError())
-                registerIconAgain();
+                Q_EMIT ready();
             else if (triesLeft > 1)
                 QTimer::singleShot(ReadyRetryMs, this, [this, triesLeft, coming] {
                     if (coming == coming_)
                         askWhetherReady(triesLeft - 1);
                 });
-        });
-}
-
-// Qt's StatusNotifier item holds a bus name of its own, "org.kde.StatusNotifierItem-<pid>-<n>".
-// Registered again by that name, the icon needs no new connection to the bus, as showing it again
-// would make; only an icon that holds no such name yet is left to be shown again.
-void TrayWatch::registerIconAgain() {
-    const QString prefix =
-        QStringLiteral("org.kde.StatusNotifierItem-%1-").arg(QCoreApplication::applicationPid());
-    const QDBusMessage list = QDBusMessage::createMethodCall(
-        QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
-        QStringLiteral("org.freedesktop.DBus"), QStringLiteral("ListNames"));
-    ask(watcher_.connection(), list, AnswerMs, this,
-        [this, prefix, coming = coming_](const QDBusPendingCallWatcher &answer) {
-            if (coming != coming_)
-                return;
-            const QStringList names = answer.isError()
-                                          ? QStringList()
-                                          : answer.reply().arguments().value(0).toStringList();
-            const auto own =
-                std::find_if(names.begin(), names.end(),
-                             [&prefix](const QString &name) { return name.startsWith(prefix); });
-            if (own == names.end())
-                return Q_EMIT ready();
-            QDBusMessage again = QDBusMessage::createMethodCall(
-                WatcherService, QStringLiteral("/StatusNotifierWatcher"), WatcherService,
-                QStringLiteral("RegisterStatusNotifierItem"));
-            again << *own;
-            watcher_.connection().send(again);
         });
 }
 

@@ -30,8 +30,7 @@ Q_SIGNALS:
     void iconMayBeMade();
     // The tray that holds the icon went, and the icon with it.
     void gone();
-    // A watcher came and answers, and the icon holds no name on the bus to register with it:
-    // shown again, it registers.
+    // A watcher came and answers: an icon shown now is registered with it.
     void ready();
 
 private:
@@ -39,7 +38,6 @@ private:
 
     void askWhichTray();
     void askWhetherReady(int triesLeft);
-    void registerIconAgain();
 
     QDBusServiceWatcher watcher_;
     XEmbedTrayWatch xembed_;

@@ -136,7 +136,7 @@ void TForm2::connectHandlers() {
     connect(ui_->N3, &QAction::triggered, this, &TForm2::N3Click);
     connect(&trayWatch_, &TrayWatch::iconMayBeMade, this, &TForm2::makeTrayIcon);
     connect(&trayWatch_, &TrayWatch::gone, this, &TForm2::trayGone);
-    // A watcher that came after the icon was shown knows nothing of it.
+    // A watcher that came after the icon was shown, or came back, knows nothing of it.
     connect(&trayWatch_, &TrayWatch::ready, this, [this] {
         if (!VrTrayIcon1)
             return;

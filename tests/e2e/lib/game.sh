@@ -138,6 +138,7 @@ beg_an_hour() {
     click_in "$main" 235 $((menu + 51)) # the "Промыслы" tab
     click_in "$main" 128 $((menu + 99)) # "Просить милостыню"
     beg=$(wait_window "Милостыня" "476x317") || fail "no begging screen"
+    on_screen "$beg" || fail "the begging screen stands off the screen, at $(window_place "$beg")"
     window_shown "Скиталия" && fail "the main window stayed shown beside the begging screen"
     click_in "$beg" 123 93 # "Сделать выбор"
     before=$(picture_of "$beg")

@@ -123,6 +123,44 @@ start_xvfb() {
     [[ "$wm" == none ]] || start_wm "$wm"
 }
 
+# Xorg with its dummy video driver in Xvfb's place, with openbox: its screen of 1920x1080 shrinks
+# to 800x600 through xrandr as a monitor's does, which Xvfb's never does. Only root may hand
+# Xorg a configuration of its own.
+start_xorg() {
+    local fdfile="$DESKTOP_DIR/display" config="$DESKTOP_DIR/xorg.conf"
+    cat >"$config" <<'EOF'
+Section "Device"
+    Identifier "card"
+    Driver "dummy"
+    VideoRam 65536
+EndSection
+Section "Monitor"
+    Identifier "monitor"
+    HorizSync 5.0 - 1000.0
+    VertRefresh 5.0 - 200.0
+    Modeline "1920x1080" 148.50 1920 2008 2052 2200 1080 1084 1089 1125
+    Modeline "800x600" 40.00 800 840 968 1056 600 601 605 628
+EndSection
+Section "Screen"
+    Identifier "screen"
+    Device "card"
+    Monitor "monitor"
+    DefaultDepth 24
+    SubSection "Display"
+        Depth 24
+        Modes "1920x1080" "800x600"
+    EndSubSection
+EndSection
+EOF
+    Xorg -displayfd 3 -config "$config" -logfile "$DESKTOP_DIR/xorg.log" -noreset -nolisten tcp \
+        -novtswitch -sharevts 3>"$fdfile" >/dev/null 2>&1 &
+    XVFB_PID=$!
+    wait_alive 10 "$XVFB_PID" test -s "$fdfile" || fail "Xorg did not start: $(tail -n3 "$DESKTOP_DIR/xorg.log")"
+    export DISPLAY=":$(head -n1 "$fdfile")"
+    wait_until 5 xdpyinfo >/dev/null 2>&1 || fail "Xorg on $DISPLAY does not answer"
+    start_wm openbox
+}
+
 # Starts a window manager, openbox or xfwm4, and waits until it manages the screen.
 start_wm() {
     local name=$1 expected log="$DESKTOP_DIR/$1.log"

@@ -51,6 +51,13 @@ iconic() { [[ "$("$XWIN" "$1" state 2>/dev/null)" == Iconic ]]; }
 # The window's place on the screen, "X Y"; a window manager may animate it there.
 window_place() { "$XWIN" "$1" geometry | cut -d' ' -f1,2; }
 at_place() { [[ "$(window_place "$1")" == "$2" ]]; }
+# True when the window stands whole on the screen, its frame included.
+on_screen() {
+    local x y w h left right top bottom width height
+    read -r x y w h left right top bottom <<<"$("$XWIN" "$1" geometry frame | tr '\n' ' ')"
+    read -r _ _ width height <<<"$("$XWIN" root geometry)"
+    ((x - left >= 0 && y - top >= 0 && x + w + right <= width && y + h + bottom <= height))
+}
 
 # Waits until the window has the keyboard, as the window manager gives it to a new window.
 wait_active() {
