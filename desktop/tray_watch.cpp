@@ -1,10 +1,13 @@
 #include "desktop/tray_watch.h"
 
+#include <QCoreApplication>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 #include <QPointer>
 #include <QTimer>
+#include <algorithm>
+#include <optional>
 
 namespace {
 
@@ -39,6 +42,19 @@ void ask(const QDBusConnection &bus, const QDBusMessage &question, int timeoutMs
                          answer->deleteLater();
                          then(*answer);
                      });
+}
+
+// Qt's StatusNotifier item speaks on a connection of its own, which the process knows by the
+// item's name; its unique name on the bus is the item's. None while Qt docks the icon over X11.
+std::optional<QDBusConnection> iconConnection() {
+    for (int instance = 1; instance <= 16; ++instance) {
+        const QDBusConnection connection(QStringLiteral("org.kde.StatusNotifierItem-%1-%2")
+                                             .arg(QCoreApplication::applicationPid())
+                                             .arg(instance));
+        if (connection.isConnected())
+            return connection;
+    }
+    return std::nullopt;
 }
 
 } // namespace
@@ -107,12 +123,42 @@ void TrayWatch::askWhetherReady(int triesLeft) {
             if (coming != coming_)
                 return;
             if (!answer.isError())
-                Q_EMIT ready();
+                registerIconAgain();
             else if (triesLeft > 1)
                 QTimer::singleShot(ReadyRetryMs, this, [this, triesLeft, coming] {
                     if (coming == coming_)
                         askWhetherReady(triesLeft - 1);
                 });
+        });
+}
+
+// Qt registers its icon again by itself with a watcher that comes back, but a watcher that takes
+// its name before it serves refuses that, and Qt never tries again. The icon's own connection
+// registers it then, as Qt does; only an icon without one is left to be shown again, which costs
+// a new connection to the bus.
+void TrayWatch::registerIconAgain() {
+    const std::optional<QDBusConnection> icon = iconConnection();
+    if (!icon)
+        return Q_EMIT ready();
+    ask(watcher_.connection(), askWatcher(QStringLiteral("RegisteredStatusNotifierItems")),
+        AnswerMs, this,
+        [this, icon = *icon, coming = coming_](const QDBusPendingCallWatcher &answer) {
+            if (coming != coming_)
+                return;
+            if (answer.isError())
+                return Q_EMIT ready();
+            const QString name = icon.baseService();
+            const QStringList items =
+                answer.reply().arguments().value(0).value<QDBusVariant>().variant().toStringList();
+            if (std::any_of(items.begin(), items.end(), [&name](const QString &item) {
+                    return item.section(u'/', 0, 0) == name;
+                }))
+                return;
+            QDBusMessage again = QDBusMessage::createMethodCall(
+                WatcherService, QStringLiteral("/StatusNotifierWatcher"), WatcherService,
+                QStringLiteral("RegisterStatusNotifierItem"));
+            again << name;
+            icon.send(again);
         });
 }
 

@@ -30,7 +30,8 @@ Q_SIGNALS:
     void iconMayBeMade();
     // The tray that holds the icon went, and the icon with it.
     void gone();
-    // A watcher came and answers: an icon shown now is registered with it.
+    // A watcher came and answers, and the icon has no connection of its own to register it by:
+    // shown again, it registers.
     void ready();
 
 private:
@@ -38,6 +39,7 @@ private:
 
     void askWhichTray();
     void askWhetherReady(int triesLeft);
+    void registerIconAgain();
 
     QDBusServiceWatcher watcher_;
     XEmbedTrayWatch xembed_;

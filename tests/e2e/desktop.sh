@@ -181,9 +181,12 @@ registered "with the watcher"
 click_in "$main" 115 $((menu + 51)) # the "Жизнедеятельность" tab
 click_in "$main" 98 $((menu + 99))  # "Пожрать"
 canteen=$(wait_window "Столовая" "330x220") || { screenshot root debug-no-canteen-sni; fail "no canteen"; }
+owner=$(item_owner)
 stop_sni_tray
 start_sni_tray
 registered "with the new watcher"
+# By the connection it had: a panel that restarts costs the game no new one.
+[[ "$(item_owner)" == "$owner" ]] || fail "the icon came back on a new connection: $(item_owner), not $owner"
 main_shown && fail "the main window came back beside the canteen when the watcher went"
 click_in "$canteen" 165 182 # "НАЗАД"
 wait_until 10 main_shown || fail "the canteen did not lead back to the main window"

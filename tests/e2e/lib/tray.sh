@@ -48,6 +48,11 @@ stop_sni_tray() {
 }
 
 bus_call() { gdbus call --session "$@" 2>/dev/null; }
+# The connection that holds the game's icon on the bus.
+item_owner() {
+    bus_call -d org.freedesktop.DBus -o /org/freedesktop/DBus -m org.freedesktop.DBus.GetNameOwner \
+        "$(sni_item_of_game)"
+}
 
 watcher_property() {
     bus_call -d org.kde.StatusNotifierWatcher -o /StatusNotifierWatcher \
