@@ -46,9 +46,10 @@ void TForm8::visit(QWidget *from) {
     canteen.Panel3->setText(QStringLiteral("Хлеб: ") + QString::number(Character.Bread));
     canteen.Panel4->setText(QStringLiteral("Макароны: ") + QString::number(Character.Pasta));
     canteen.Panel8->setText(QStringLiteral("Мясо(кг): ") + QString::number(Character.Meat));
-    canteen.SpeedButton2->setEnabled(Character.Bread > 0);
-    canteen.SpeedButton3->setEnabled(Character.Pasta > 0);
-    canteen.SpeedButton4->setEnabled(Character.Meat > 0);
+    setEnabledFlags({{canteen.SpeedButton2, Character.Bread > 0},
+                     {canteen.SpeedButton3, Character.Pasta > 0},
+                     {canteen.SpeedButton4, Character.Meat > 0}},
+                    canteen.Panel1);
 }
 
 void TForm8::SpeedButton2Click() {
@@ -56,7 +57,7 @@ void TForm8::SpeedButton2Click() {
     Character.Bread -= 1;
     Character.Feces += 10;
     Character.Satiety += 15;
-    ui_->SpeedButton2->setEnabled(false);
+    setEnabledFlags({{ui_->SpeedButton2, false}}, ui_->Panel1);
     capSatiety();
 }
 
@@ -66,12 +67,12 @@ void TForm8::SpeedButton3Click() {
     Character.Pasta -= 1;
     Character.Satiety += 20;
     capSatiety();
-    ui_->SpeedButton3->setEnabled(false);
+    setEnabledFlags({{ui_->SpeedButton3, false}}, ui_->Panel1);
 }
 
 void TForm8::SpeedButton4Click() {
     MediaPlayer1.play();
-    ui_->SpeedButton4->setEnabled(false);
+    setEnabledFlags({{ui_->SpeedButton4, false}}, ui_->Panel1);
     Character.Feces += 25;
     Character.Meat -= 1;
     Character.Satiety = FullSatiety;
