@@ -715,9 +715,9 @@ void TestKeyboard::screenReadersHearWhatIsShown() {
     }
 }
 
-// A sleep and the market's + change what the focused control stands for, and the focus does
-// not move: a listening screen reader is told once. Back from a screen, the focus that comes
-// says it all, and nothing old is told again.
+// A sleep, each + at the market and the money alone change what the focused control stands
+// for, and the focus does not move: a listening screen reader is told each once. Back from a
+// screen, the focus that comes says it all, and nothing old is told again.
 void TestKeyboard::changesUnderTheFocusAreTold() {
     Ui::TForm2 &ui = Form2->ui();
     ui.PageControl1->setCurrentWidget(ui.TabSheet2);
@@ -747,7 +747,9 @@ void TestKeyboard::changesUnderTheFocusAreTold() {
     press(Form6, Qt::Key_Down);
     press(Form6, Qt::Key_Space);
     press(Form6, Qt::Key_Plus);
-    QCOMPARE(telling.told, afterSleep + QStringList{QStringLiteral("количество 2")});
+    press(Form6, Qt::Key_Plus);
+    const QStringList atMarket = {QStringLiteral("количество 2"), QStringLiteral("количество 3")};
+    QCOMPARE(telling.told, afterSleep + atMarket);
     Character.Money = 40; // as a trade would
     Form6->ui().SpeedButton1->click();
     QVERIFY(QTest::qWaitForWindowActive(Form2));
@@ -755,7 +757,10 @@ void TestKeyboard::changesUnderTheFocusAreTold() {
                 ->text(QAccessible::Description)
                 .endsWith(QStringLiteral("Деньги: 40")));
     Form2->Timer1Timer();
-    QCOMPARE(telling.told.size(), 2);
+    QCOMPARE(telling.told.size(), 3);
+    Character.Money = 42;
+    Form2->Timer1Timer();
+    QCOMPARE(telling.told.mid(3), QStringList{QStringLiteral("Деньги: 42")});
 }
 
 QTEST_MAIN(TestKeyboard)
