@@ -46,10 +46,9 @@ void TForm8::visit(QWidget *from) {
     canteen.Panel3->setText(QStringLiteral("Хлеб: ") + QString::number(Character.Bread));
     canteen.Panel4->setText(QStringLiteral("Макароны: ") + QString::number(Character.Pasta));
     canteen.Panel8->setText(QStringLiteral("Мясо(кг): ") + QString::number(Character.Meat));
-    setEnabledFlags({{canteen.SpeedButton2, Character.Bread > 0},
-                     {canteen.SpeedButton3, Character.Pasta > 0},
-                     {canteen.SpeedButton4, Character.Meat > 0}},
-                    canteen.Panel1);
+    canteen.SpeedButton2->setEnabled(Character.Bread > 0);
+    canteen.SpeedButton3->setEnabled(Character.Pasta > 0);
+    canteen.SpeedButton4->setEnabled(Character.Meat > 0);
 }
 
 void TForm8::SpeedButton2Click() {

@@ -116,8 +116,9 @@ void TForm6::visit(QWidget *from) {
     showScreen(this);
     hideScreen(from);
     clearSelection();
-    setEnabledFlags({{ui_->Button1, false}, {ui_->Button2, false}, {ui_->SpinEdit1, false}},
-                    ui_->RadioButton1);
+    ui_->Button1->setEnabled(false);
+    ui_->Button2->setEnabled(false);
+    ui_->SpinEdit1->setEnabled(false);
 }
 
 void TForm6::applyBuyRule() {

@@ -180,7 +180,6 @@ void setEnabledFlags(std::initializer_list<std::pair<QWidget *, bool>> flags, QW
         const auto kept = std::find_if(flags.begin(), flags.end(), [window](const auto &flag) {
             return flag.second && flag.first->isEnabled() && flag.first->isVisibleTo(window);
         });
-        window->setAttribute(Qt::WA_KeyboardFocusChange);
         (kept != flags.end() ? kept->first : holder)->setFocus(Qt::TabFocusReason);
     }
     for (const auto &[control, enabled] : flags)
