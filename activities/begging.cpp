@@ -35,9 +35,8 @@ void TForm3::Button1Click() {
     gameSounds().click.play();
     ui_->SpinEdit1->setVisible(true);
     ui_->Button2->setVisible(true);
-    ui_->Button1->setEnabled(false);
     ui_->Label2->setVisible(true);
-    ui_->ComboBox1->setEnabled(false);
+    setEnabledFlags({{ui_->Button1, false}, {ui_->ComboBox1, false}}, ui_->SpinEdit1);
 }
 
 void PumpingWait(std::uint32_t n) {

@@ -25,9 +25,9 @@ TForm4::TForm4(QWidget *parent)
 TForm4::~TForm4() = default;
 
 void TForm4::setBinsEnabled(bool enabled) {
-    ui_->Button1->setEnabled(enabled);
-    ui_->Button2->setEnabled(enabled);
-    ui_->Button3->setEnabled(enabled);
+    // The bins are emptied for the visit; the screen holds the focus until "НАЗАД" is chosen.
+    setEnabledFlags({{ui_->Button1, enabled}, {ui_->Button2, enabled}, {ui_->Button3, enabled}},
+                    this);
 }
 
 // The visit costs its vitals whatever the pick, and hides a fresh find in one bin.

@@ -56,7 +56,7 @@ void TForm8::SpeedButton2Click() {
     Character.Bread -= 1;
     Character.Feces += 10;
     Character.Satiety += 15;
-    ui_->SpeedButton2->setEnabled(false);
+    setEnabledFlags({{ui_->SpeedButton2, false}}, ui_->Panel1);
     capSatiety();
 }
 
@@ -66,12 +66,12 @@ void TForm8::SpeedButton3Click() {
     Character.Pasta -= 1;
     Character.Satiety += 20;
     capSatiety();
-    ui_->SpeedButton3->setEnabled(false);
+    setEnabledFlags({{ui_->SpeedButton3, false}}, ui_->Panel1);
 }
 
 void TForm8::SpeedButton4Click() {
     MediaPlayer1.play();
-    ui_->SpeedButton4->setEnabled(false);
+    setEnabledFlags({{ui_->SpeedButton4, false}}, ui_->Panel1);
     Character.Feces += 25;
     Character.Meat -= 1;
     Character.Satiety = FullSatiety;

@@ -34,7 +34,9 @@ void TForm9::FormCreate() {
 }
 
 void TForm9::applyInjectionRule() {
-    ui_->SpeedButton2->setEnabled(Character.Money >= ui_->TrackBar1->value());
+    // Too dear after an injection, the strength takes the focus: it may be lowered.
+    setEnabledFlags({{ui_->SpeedButton2, Character.Money >= ui_->TrackBar1->value()}},
+                    ui_->TrackBar1);
 }
 
 void TForm9::visit(QWidget *from) {

@@ -82,6 +82,13 @@ void TForm6::describeForScreenReaders() {
     tellScreenReaders(this, quantity);
 }
 
+// A + that puts "Купить" or "Продать" out of reach hands the focus back to the good: on the
+// other trade, the next Space would undo what the player meant.
+QWidget *TForm6::chosenGood() const {
+    const int row = selectedRow();
+    return radioButton(row < 0 ? 0 : row);
+}
+
 int TForm6::selectedRow() const {
     for (int row = 0; row < static_cast<int>(Rows.size()); ++row)
         if (radioButton(row)->isChecked())
@@ -116,11 +123,13 @@ void TForm6::visit(QWidget *from) {
 
 void TForm6::applyBuyRule() {
     const std::int64_t quantity = ui_->SpinEdit1->value();
-    ui_->Button1->setEnabled(quantity * Character.BuyPrice.wide() <= Character.Money);
+    setEnabledFlags({{ui_->Button1, quantity * Character.BuyPrice.wide() <= Character.Money}},
+                    chosenGood());
 }
 
 void TForm6::applySellRule() {
-    ui_->Button2->setEnabled(ui_->SpinEdit1->value() <= Character.SelectedStock);
+    setEnabledFlags({{ui_->Button2, ui_->SpinEdit1->value() <= Character.SelectedStock}},
+                    chosenGood());
 }
 
 void TForm6::RadioButtonClick(int row) {

@@ -43,6 +43,8 @@ private:
     void applyBuyRule();
     void applySellRule();
     int selectedRow() const;
+    // The good chosen, else the first.
+    QWidget *chosenGood() const;
     QRadioButton *radioButton(int row) const;
     void describeForScreenReaders();
 

@@ -94,7 +94,8 @@ void TForm11::Button1Click() {
         return;
     }
     Timer1.start();
-    ui_->Button1->setEnabled(false);
+    // The machine's frame holds the focus through the spin, so Space does not press "НАЗАД".
+    setEnabledFlags({{ui_->Button1, false}}, ui_->Panel1);
     SpinTick = 0;
     Reel1 = drawSymbol();
     Reel2 = drawSymbol();
@@ -132,7 +133,7 @@ void TForm11::Timer1Timer() {
     // Said with "Запуск" as the focus comes back to it.
     ui_->Button1->setAccessibleDescription(ui_->Label4->text() + QStringLiteral(", деньги: ") +
                                            ui_->Label2->text());
-    // Disabling "Запуск" passed the focus on to "НАЗАД"; Space must spin again, not leave.
+    // Space must spin again.
     ui_->Button1->setFocus();
 }
 

@@ -170,6 +170,25 @@ void focusFirstControl(QWidget *area) {
         focused->clearFocus();
 }
 
+void setEnabledFlags(std::initializer_list<std::pair<QWidget *, bool>> flags, QWidget *holder) {
+    QWidget *window = holder->window();
+    const bool focusLost = std::any_of(flags.begin(), flags.end(), [window](const auto &flag) {
+        return !flag.second && flag.first == window->focusWidget();
+    });
+    for (const auto &[control, enabled] : flags)
+        if (enabled)
+            control->setEnabled(true);
+    if (focusLost) {
+        const auto kept = std::find_if(flags.begin(), flags.end(), [window](const auto &flag) {
+            return flag.second && flag.first->isEnabled() && flag.first->isVisibleTo(window);
+        });
+        (kept != flags.end() ? kept->first : holder)->setFocus(Qt::TabFocusReason);
+    }
+    for (const auto &[control, enabled] : flags)
+        if (!enabled)
+            control->setEnabled(false);
+}
+
 void refuseWindowClose(QWidget *screen) {
     static CloseRefusal refusal;
     screen->installEventFilter(&refusal);

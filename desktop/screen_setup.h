@@ -3,6 +3,8 @@
 #include <QColor>
 #include <QSize>
 #include <QString>
+#include <initializer_list>
+#include <utility>
 
 class QWidget;
 
@@ -25,6 +27,11 @@ void playByKeyboard(QWidget *screen, QWidget *(*firstArea)(QWidget *screen) = nu
 // none, an area inside the window takes the focus itself, and a whole window keeps none,
 // so no control of another arrangement stays focused.
 void focusFirstControl(QWidget *area);
+// Sets the controls' enabled flags, the enabled first. Were the focus on a control now
+// disabled, it goes to the first of them left enabled, else to holder: Qt would pass it on
+// along the window's Tab chain, to "НАЗАД", "▁" or an action the player did not choose, which
+// his next Space would press.
+void setEnabledFlags(std::initializer_list<std::pair<QWidget *, bool>> flags, QWidget *holder);
 void setBackground(QWidget *widget, const QColor &colour);
 // Centred on its screen's free area; a screen larger than that keeps its top left, with the
 // title and the menu, on it.

@@ -223,10 +223,14 @@ void TForm2::fillNeutralTexts() {
 
 void TForm2::Timer1Timer() {
     const VitalDisplay shown = vitalDisplay(Character);
-    ui_->Button8->setEnabled(shown.citizenshipEnabled);
-    ui_->Button9->setEnabled(shown.passportEnabled);
-    ui_->Button10->setEnabled(shown.roomEnabled);
-    ui_->BitBtn1->setEnabled(shown.recyclingEnabled);
+    // Described first, so a control that takes the focus from a disabled one says the new money.
+    describeForScreenReaders(shown);
+    // A document bought hands the focus to the next one for sale, the last to its page.
+    setEnabledFlags({{ui_->Button8, shown.citizenshipEnabled},
+                     {ui_->Button9, shown.passportEnabled},
+                     {ui_->Button10, shown.roomEnabled}},
+                    ui_->TabSheet5);
+    setEnabledFlags({{ui_->BitBtn1, shown.recyclingEnabled}}, ui_->TabSheet3);
     Character.MoneyText = shown.money;
     ui_->Label6->setText(Character.MoneyText);
     ui_->Label9->setText(shown.citizenship);
@@ -236,7 +240,6 @@ void TForm2::Timer1Timer() {
     ui_->ProgressBar3->setValue(shown.health);
     ui_->ProgressBar2->setValue(shown.fatigue);
     ui_->ProgressBar4->setValue(shown.feces);
-    describeForScreenReaders(shown);
     applyVitalLimits({[this] { return isVisible() && !isMinimized(); },
                       [this] {
                           // Shown once: raising it on every tick would take the focus from any

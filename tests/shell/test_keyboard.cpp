@@ -1,9 +1,11 @@
 #include "activities/begging.h"
+#include "activities/bins.h"
 #include "activities/canteen.h"
 #include "activities/injections.h"
 #include "activities/market.h"
 #include "activities/slot_machine.h"
 #include "core/character_state.h"
+#include "core/prices.h"
 #include "core/vital_monitor.h"
 #include "game_fixture.h"
 #include "persistence/save_screen.h"
@@ -12,6 +14,7 @@
 #include "shell/main_window.h"
 #include "shell/title_screen.h"
 #include "ui_begging.h"
+#include "ui_bins.h"
 #include "ui_canteen.h"
 #include "ui_death_screen.h"
 #include "ui_injections.h"
@@ -138,13 +141,21 @@ const std::vector<Opening> &openings(ScriptedServices &services) {
     return table;
 }
 
-QList<QWidget *> tabOrder(QWidget *screen, int length) {
-    QList<QWidget *> order;
-    for (int i = 0; i < length; ++i) {
-        order << screen->focusWidget();
-        press(screen, Qt::Key_Tab);
+// The focus at first and after each key, each followed by a tick of the main window, which
+// may disable the focused control.
+QList<QWidget *> focusWalk(QWidget *screen, const QList<Qt::Key> &keys) {
+    settle();
+    QList<QWidget *> walked = {screen->focusWidget()};
+    for (Qt::Key key : keys) {
+        press(screen, key);
+        Form2->Timer1Timer();
+        walked << screen->focusWidget();
     }
-    return order;
+    return walked;
+}
+
+QList<QWidget *> tabOrder(QWidget *screen, int length) {
+    return focusWalk(screen, QList<Qt::Key>(length - 1, Qt::Key_Tab));
 }
 
 // Five symbols and every fresh draw of the reels for one spin.
@@ -174,8 +185,8 @@ private Q_SLOTS:
     void titleStartsOnEnterOrSpace();
     void eachScreenFocusesItsFirstUsefulControl_data();
     void eachScreenFocusesItsFirstUsefulControl();
-    void tabReachesTheControlsInOrder_data();
-    void tabReachesTheControlsInOrder();
+    void theFocusGoesWhereThePlayerExpects_data();
+    void theFocusGoesWhereThePlayerExpects();
     void pagesTurnByAWindowShortcut_data();
     void pagesTurnByAWindowShortcut();
     void enterAndSpacePressTheFocusedControl_data();
@@ -251,7 +262,9 @@ void TestKeyboard::eachScreenFocusesItsFirstUsefulControl() {
         QVERIFY(Form2->isVisible());
 }
 
-void TestKeyboard::tabReachesTheControlsInOrder_data() {
+// Tab, and a control the rules disable under the focus, never lead to "▁", "НАЗАД" or an
+// action the player did not choose, which his next Space would press.
+void TestKeyboard::theFocusGoesWhereThePlayerExpects_data() {
     QTest::addColumn<std::function<QList<QWidget *>()>>("walk");
     QTest::addColumn<std::function<QList<QWidget *>()>>("expected");
     QTest::newRow("main window, life page: the page, then \"▁\", never \"✕\"") << std::function([] {
@@ -277,11 +290,10 @@ void TestKeyboard::tabReachesTheControlsInOrder_data() {
     });
     QTest::newRow("begging: the hours take the focus") << std::function([] {
         Form2->Button4Click();
-        Form3->ui().Button1->click();
-        settle();
-        return tabOrder(Form3, 3);
+        return focusWalk(Form3, {Qt::Key_Tab, Qt::Key_Space, Qt::Key_Tab, Qt::Key_Tab});
     }) << std::function([] {
-        return QList<QWidget *>{Form3->ui().SpinEdit1, Form3->ui().Button2, Form3->ui().SpinEdit1};
+        Ui::TForm3 &ui = Form3->ui();
+        return QList<QWidget *>{ui.ComboBox1, ui.Button1, ui.SpinEdit1, ui.Button2, ui.SpinEdit1};
     });
     QTest::newRow("market: the goods, never the quantity") << std::function([] {
         Character.Bread = 5;
@@ -304,9 +316,63 @@ void TestKeyboard::tabReachesTheControlsInOrder_data() {
         Ui::TForm9 &ui = Form9->ui();
         return QList<QWidget *>{ui.TrackBar1, ui.SpeedButton2, ui.SpeedButton1};
     });
+    QTest::newRow("documents bought: the next for sale, after the room the page")
+        << std::function([] {
+               Character.Money = CitizenshipPrice + PassportPrice + RoomPrice;
+               Form2->ui().PageControl1->setCurrentIndex(4);
+               showScreen(Form2);
+               return focusWalk(Form2, {Qt::Key_Space, Qt::Key_Space, Qt::Key_Space});
+           })
+        << std::function([] {
+               Ui::TForm2 &ui = Form2->ui();
+               return QList<QWidget *>{ui.Button8, ui.Button9, ui.Button10, ui.TabSheet5};
+           });
+    QTest::newRow("recycling emptied by a new game: the page, then Tab on") << std::function([] {
+        Character.Bottles = 1;
+        Form2->ui().PageControl1->setCurrentIndex(2);
+        showScreen(Form2);
+        settle();
+        Form2->Timer1Timer();
+        Form2->ui().BitBtn1->setFocus();
+        Form2->N9Click();
+        Form2->Timer1Timer();
+        return focusWalk(Form2, {Qt::Key_Tab});
+    }) << std::function([] {
+        return QList<QWidget *>{Form2->ui().TabSheet3, Form2->ui().Button4};
+    });
+    QTest::newRow("market: + puts «Купить» out of reach, the good") << std::function([] {
+        Character.Money = 5;
+        Form2->Button6Click();
+        return focusWalk(Form6, {Qt::Key_Space, Qt::Key_Tab, Qt::Key_Plus});
+    }) << std::function([] {
+        Ui::TForm6 &ui = Form6->ui();
+        return QList<QWidget *>{ui.RadioButton1, ui.RadioButton1, ui.Button1, ui.RadioButton1};
+    });
+    QTest::newRow("injections: the money spent, the strength") << std::function([] {
+        Character.Money = 1;
+        Form2->Button2Click();
+        return focusWalk(Form9, {Qt::Key_Tab, Qt::Key_Space});
+    }) << std::function([] {
+        Ui::TForm9 &ui = Form9->ui();
+        return QList<QWidget *>{ui.TrackBar1, ui.SpeedButton2, ui.TrackBar1};
+    });
+    QTest::newRow("canteen: a meal eaten, the frame") << std::function([] {
+        Character.Bread = 1;
+        Form2->Button1Click();
+        return focusWalk(Form8, {Qt::Key_Space});
+    }) << std::function([] {
+        return QList<QWidget *>{Form8->ui().SpeedButton2, Form8->ui().Panel1};
+    });
+    QTest::newRow("bins: a bin emptied by another, the screen") << std::function([this] {
+        game.services.script({{5, 0}, {3, 1}, {7, 0}, {12, 0}}); // the find in the second
+        Form2->Button5Click();
+        return focusWalk(Form4, {Qt::Key_Space});
+    }) << std::function([] {
+        return QList<QWidget *>{Form4->ui().Button1, Form4};
+    });
 }
 
-void TestKeyboard::tabReachesTheControlsInOrder() {
+void TestKeyboard::theFocusGoesWhereThePlayerExpects() {
     QFETCH(std::function<QList<QWidget *>()>, walk);
     QFETCH(std::function<QList<QWidget *>()>, expected);
     QCOMPARE(walk(), expected());
@@ -466,6 +532,8 @@ void TestKeyboard::spaceSpinsAgainAfterASpin() {
     scriptSpin(game.services);
     press(Form11, Qt::Key_Space);
     QVERIFY(Form11->Timer1.isActive());
+    press(Form11, Qt::Key_Space); // the machine's frame holds the focus through the spin
+    QCOMPARE(Form11->focusWidget(), Form11->ui().Panel1);
     Form11->Timer1.stop(); // the ticks by hand, so the test does not wait for them
     for (int tick = 0; tick < SpinTicks; ++tick)
         Form11->Timer1Timer();
@@ -648,9 +716,9 @@ void TestKeyboard::screenReadersHearWhatIsShown() {
     }
 }
 
-// A sleep and the market's + change what the focused control stands for, and the focus does
-// not move: a listening screen reader is told once. Back from a screen, the focus that comes
-// says it all, and nothing old is told again.
+// A sleep, each + at the market and the money alone change what the focused control stands
+// for, and the focus does not move: a listening screen reader is told each once. Back from a
+// screen, the focus that comes says it all, and nothing old is told again.
 void TestKeyboard::changesUnderTheFocusAreTold() {
     Ui::TForm2 &ui = Form2->ui();
     ui.PageControl1->setCurrentWidget(ui.TabSheet2);
@@ -680,7 +748,9 @@ void TestKeyboard::changesUnderTheFocusAreTold() {
     press(Form6, Qt::Key_Down);
     press(Form6, Qt::Key_Space);
     press(Form6, Qt::Key_Plus);
-    QCOMPARE(telling.told, afterSleep + QStringList{QStringLiteral("количество 2")});
+    press(Form6, Qt::Key_Plus);
+    const QStringList atMarket = {QStringLiteral("количество 2"), QStringLiteral("количество 3")};
+    QCOMPARE(telling.told, afterSleep + atMarket);
     Character.Money = 40; // as a trade would
     Form6->ui().SpeedButton1->click();
     QVERIFY(QTest::qWaitForWindowActive(Form2));
@@ -688,7 +758,10 @@ void TestKeyboard::changesUnderTheFocusAreTold() {
                 ->text(QAccessible::Description)
                 .endsWith(QStringLiteral("Деньги: 40")));
     Form2->Timer1Timer();
-    QCOMPARE(telling.told.size(), 2);
+    QCOMPARE(telling.told.size(), 3);
+    Character.Money = 42;
+    Form2->Timer1Timer();
+    QCOMPARE(telling.told.mid(3), QStringList{QStringLiteral("Деньги: 42")});
 }
 
 QTEST_MAIN(TestKeyboard)
