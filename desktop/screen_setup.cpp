@@ -5,9 +5,11 @@
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QPlatformSurfaceEvent>
 #include <QScreen>
 #include <QTimer>
 #include <QWidget>
+#include <QWindow>
 #include <QtGui/qguiapplication_platform.h>
 #include <algorithm>
 #include <array>
@@ -82,6 +84,33 @@ constexpr uint32_t MotifResize = 2, MotifMove = 4, MotifMinimise = 8;
 constexpr uint32_t MotifBorder = 2, MotifResizeHandle = 4, MotifTitle = 8;
 
 const QString MinimiseGrantName = QStringLiteral("minimiseGrant");
+
+// Puts the window class on every top-level window as its X11 window is made, before it is mapped.
+class LatinWindowClass : public QObject {
+public:
+    LatinWindowClass(xcb_connection_t *connection, QByteArray wmClass)
+        : QObject(qApp)
+        , connection_(connection)
+        , wmClass_(std::move(wmClass)) {}
+
+    bool eventFilter(QObject *object, QEvent *event) override {
+        auto *window = qobject_cast<QWindow *>(object);
+        if (window && window->isTopLevel() && event->type() == QEvent::PlatformSurface &&
+            static_cast<QPlatformSurfaceEvent *>(event)->surfaceEventType() ==
+                QPlatformSurfaceEvent::SurfaceCreated) {
+            xcb_change_property(connection_, XCB_PROP_MODE_REPLACE,
+                                static_cast<xcb_window_t>(window->winId()), XCB_ATOM_WM_CLASS,
+                                XCB_ATOM_STRING, 8, static_cast<std::uint32_t>(wmClass_.size()),
+                                wmClass_.constData());
+            xcb_flush(connection_);
+        }
+        return false;
+    }
+
+private:
+    xcb_connection_t *connection_;
+    QByteArray wmClass_;
+};
 
 // Grants the minimise function to a screen's window until the screen is back from it; then
 // the window's own hints, Qt's, are put back.
@@ -242,6 +271,15 @@ void followScreenChanges() {
         follow(display);
     QObject::connect(qApp, &QGuiApplication::screenAdded, qApp, follow);
     QObject::connect(qApp, &QGuiApplication::screenRemoved, qApp, bringAllOntoScreens);
+}
+
+void useWindowClass(const QString &instance, const QString &className) {
+    auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    if (QGuiApplication::platformName() != u"xcb" || !x11 || !x11->connection())
+        return;
+    // Each part ends in a null byte; X's STRING type is Latin-1.
+    qApp->installEventFilter(new LatinWindowClass(
+        x11->connection(), instance.toLatin1() + '\0' + className.toLatin1() + '\0'));
 }
 
 void minimiseScreen(QWidget *screen) {

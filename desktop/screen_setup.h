@@ -42,6 +42,10 @@ void bringOntoScreen(QWidget *window);
 // From now on, whenever a screen changes or goes (a monitor unplugged, a resolution changed),
 // every window of the game, shown or still to be shown, is brought back onto its screen.
 void followScreenChanges();
+// The X11 window class of every window made from now on: the instance, by which GNOME finds
+// the desktop entry, and the class, which it shows for a window without one. X carries both
+// in Latin-1, which Qt's class, the application's own name, would not fit.
+void useWindowClass(const QString &instance, const QString &className);
 // Minimises a screen whose frame has no buttons. mutter refuses to minimise an X11 window whose
 // Motif hints withhold the minimise function, as Qt's hints for such a frame do; so the
 // function is granted, with no button drawn for it, until the screen is back.

@@ -1,3 +1,4 @@
+#include "desktop/screen_setup.h"
 #include "shell/startup.h"
 #include "system/qt_services.h"
 
@@ -36,9 +37,9 @@ int main(int argc, char *argv[]) {
     }
     preferX11();
     QApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
-    // The application name is what GNOME's top bar (through the X11 window class), the tray
-    // item's title and screen readers call the game. Desktops find the desktop entry by its id:
-    // Wayland and KDE by the desktop file name, GNOME on X11 by the window class's instance.
+    // The application name is what the tray item's title and screen readers call the game.
+    // Desktops find the desktop entry by its id: Wayland and KDE by the desktop file name, GNOME
+    // on X11 by the window class's instance.
     QApplication::setApplicationName(QStringLiteral("Скиталия"));
     QApplication::setDesktopFileName(QStringLiteral("ru.skitalia.Skitalia"));
     // The game takes no command line: Qt sees the program's name and the instance only, so its
@@ -49,6 +50,8 @@ int main(int argc, char *argv[]) {
     int qtArgc = 3;
     char *qtArgv[] = {argc > 0 && argv[0] ? argv[0] : fallbackName, nameOption, instance, nullptr};
     QApplication app(qtArgc, qtArgv);
+    // GNOME names a window without a desktop entry by its class: readable, in Latin-1.
+    useWindowClass(QGuiApplication::desktopFileName(), QStringLiteral("Skitalia"));
     // Hiding every window (the tray, an activity screen) must not end the game.
     QApplication::setQuitOnLastWindowClosed(false);
     QtServices services;

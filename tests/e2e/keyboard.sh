@@ -75,10 +75,10 @@ key_heard 'Товары' "the goods page" Return
 main=$(wait_window "Скиталия" "536x[0-9]*") || fail "Enter on the title did not start the game"
 wait_active "$main" "main window"
 placed_by_game "$main" "main window"
-# Named «Скиталия» where a desktop names it (GNOME's top bar by the window's class), and found
-# as the desktop id by the class's instance.
+# Found as the desktop id by its class's instance; named by its class, in Latin letters, where
+# no desktop entry is found (GNOME's top bar).
 class=$("$XWIN" "$main" class)
-[[ "$class" == "ru.skitalia.Skitalia Скиталия" ]] ||
+[[ "$class" == "ru.skitalia.Skitalia Skitalia" ]] ||
     fail "the main window's class is not the desktop id and the game's name: $class"
 if [[ "${DESKTOP:-}" == wayland ]]; then
     DISPLAY=$WESTON_HOST wait_still root 0.2 10 || fail "the Wayland session never came to rest"
