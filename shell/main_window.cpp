@@ -253,7 +253,9 @@ void TForm2::Timer1Timer() {
 // A screen reader says a control's description when it takes the focus: the money, and on the
 // vitals page the bars by name.
 void TForm2::describeForScreenReaders(const VitalDisplay &shown) {
-    const std::array<int, 4> vitals = {shown.satiety, shown.health, shown.fatigue, shown.feces};
+    // As the record holds them: the bars show them clamped to their range.
+    const std::array<std::int32_t, 4> vitals = {Character.Satiety, Character.Health,
+                                                Character.Fatigue, Character.Feces};
     const bool vitalsChanged = vitals != describedVitals_;
     const bool cameBack = std::exchange(cameBack_, false);
     if (!vitalsChanged && shown.money == describedMoney_)
@@ -262,10 +264,10 @@ void TForm2::describeForScreenReaders(const VitalDisplay &shown) {
     describedMoney_ = shown.money;
     const QString money = QStringLiteral("Деньги: ") + shown.money;
     const QString life = QStringLiteral("Сытость %1, Здоровье %2, Усталость %3, Кал %4. ")
-                             .arg(shown.satiety)
-                             .arg(shown.health)
-                             .arg(shown.fatigue)
-                             .arg(shown.feces) +
+                             .arg(vitals[0])
+                             .arg(vitals[1])
+                             .arg(vitals[2])
+                             .arg(vitals[3]) +
                          money;
     for (QAbstractButton *button : findChildren<QAbstractButton *>())
         if (button->focusPolicy() & Qt::TabFocus)

@@ -7,8 +7,9 @@
 #include <QSystemTrayIcon>
 #include <QTimer>
 #include <array>
-#include <limits>
+#include <cstdint>
 #include <memory>
+#include <optional>
 
 namespace Ui {
 class TForm2;
@@ -82,9 +83,8 @@ private:
     QByteArray street_;
     QString streetProblem_;
     TrayWatch trayWatch_;
-    // What describeForScreenReaders last told, at first nothing a bar can show.
-    static constexpr int Untold = std::numeric_limits<int>::min();
-    std::array<int, 4> describedVitals_ = {Untold, Untold, Untold, Untold};
+    // What describeForScreenReaders last told; nothing at first.
+    std::optional<std::array<std::int32_t, 4>> describedVitals_;
     QString describedMoney_;
     // The window became active since the last tick.
     bool cameBack_ = false;
