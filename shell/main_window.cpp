@@ -250,28 +250,36 @@ void TForm2::Timer1Timer() {
                       }});
 }
 
-// A screen reader says a control's description when it takes the focus: the money, and on the
-// vitals page the bars by name.
+// A screen reader says a control's description when it takes the focus: the money; on the vitals
+// page the bars by name and the status lines; on the documents page the document's price and
+// the status lines, which say what is bought.
 void TForm2::describeForScreenReaders(const VitalDisplay &shown) {
     // As the record holds them: the bars show them clamped to their range.
     const std::array<std::int32_t, 4> vitals = {Character.Satiety, Character.Health,
                                                 Character.Fatigue, Character.Feces};
     const bool vitalsChanged = vitals != describedVitals_;
     const bool cameBack = std::exchange(cameBack_, false);
-    if (!vitalsChanged && shown.money == describedMoney_)
+    const QString money = QStringLiteral("Деньги: ") + shown.money;
+    const QString status = shown.citizenship + QStringLiteral(", ") + shown.passport +
+                           QStringLiteral(", ") + shown.room;
+    if (!vitalsChanged && money + status == describedMoneyAndStatus_)
         return;
     describedVitals_ = vitals;
-    describedMoney_ = shown.money;
-    const QString money = QStringLiteral("Деньги: ") + shown.money;
+    describedMoneyAndStatus_ = money + status;
     const QString life = QStringLiteral("Сытость %1, Здоровье %2, Усталость %3, Кал %4. ")
                              .arg(vitals[0])
                              .arg(vitals[1])
                              .arg(vitals[2])
                              .arg(vitals[3]) +
-                         money;
+                         status + QStringLiteral(". ") + money;
+    const std::pair<QAbstractButton *, QLabel *> documents[] = {
+        {ui_->Button8, ui_->Label7}, {ui_->Button9, ui_->Label8}, {ui_->Button10, ui_->Label13}};
     for (QAbstractButton *button : findChildren<QAbstractButton *>())
         if (button->focusPolicy() & Qt::TabFocus)
             button->setAccessibleDescription(ui_->TabSheet2->isAncestorOf(button) ? life : money);
+    for (const auto &[button, price] : documents)
+        button->setAccessibleDescription(price->text() + QStringLiteral(". ") + status +
+                                         QStringLiteral(". ") + money);
     // A sleep, the toilet or a purchase leaves the focus where it was: the change is told. Back
     // from another screen, the focus that comes says the new values itself.
     if (!focusWidget() || cameBack)

@@ -85,7 +85,7 @@ private:
     TrayWatch trayWatch_;
     // What describeForScreenReaders last told; nothing at first.
     std::optional<std::array<std::int32_t, 4>> describedVitals_;
-    QString describedMoney_;
+    QString describedMoneyAndStatus_;
     // The window became active since the last tick.
     bool cameBack_ = false;
 };

@@ -368,7 +368,8 @@ void TestKeyboard::theFocusGoesWhereThePlayerExpects_data() {
         Form2->Button5Click();
         return focusWalk(Form4, {Qt::Key_Space});
     }) << std::function([] {
-        return QList<QWidget *>{Form4->ui().Button1, Form4};
+        Ui::TForm4 &bins = Form4->ui();
+        return QList<QWidget *>{bins.Button1, Form4};
     });
 }
 
@@ -650,8 +651,20 @@ void TestKeyboard::screenReadersHearWhatIsShown_data() {
         return Form2->ui().Button3;
     }) << QAccessible::Button << ""
                                                    << "Сытость 70, Здоровье 103, Усталость 0, "
-                                                      "Кал 11. Деньги: 37"
+                                                      "Кал 11. Без гражданства, Без паспорта, "
+                                                      "Живет на улице. Деньги: 37"
                                                    << "";
+    QTest::newRow("documents page, a price and what is bought")
+        << std::function([]() -> QWidget * {
+               Character.Money = 2500;
+               Form2->Timer1Timer();
+               Form2->Button8Click();
+               Form2->Timer1Timer();
+               return Form2->ui().Button9;
+           })
+        << QAccessible::Button << ""
+        << "3000 рублей. Гражданин России, Без паспорта, Живет на улице. Деньги: 500"
+        << "";
     QTest::newRow("other pages and \"▁\", the money") << std::function([afterSleep]() -> QWidget * {
         afterSleep();
         return Form2->ui().SpeedButton2;
@@ -738,7 +751,8 @@ void TestKeyboard::changesUnderTheFocusAreTold() {
     Form2->Timer1Timer();
     QCOMPARE(Form2->focusWidget(), ui.Button3);
     const QStringList afterSleep = {
-        QStringLiteral("Сытость 70, Здоровье 103, Усталость 0, Кал 11. Деньги: 37")};
+        QStringLiteral("Сытость 70, Здоровье 103, Усталость 0, Кал 11. Без гражданства, "
+                       "Без паспорта, Живет на улице. Деньги: 37")};
     QCOMPARE(telling.told, afterSleep);
 
     Character.BagCapacity = 3;
