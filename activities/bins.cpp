@@ -67,6 +67,10 @@ void TForm4::pick(int bin) {
     hideScreen(this);
     find_->ui().Label1->setText(Character.BinBottlesText);
     find_->ui().Label2->setText(Character.BinPaperText);
+    // Said with "НАЗАД", the screen's one control, as it takes the focus.
+    find_->ui().Button1->setAccessibleDescription(find_->ui().Label3->text() + u' ' +
+                                                  Character.BinBottlesText + QStringLiteral(", ") +
+                                                  Character.BinPaperText);
     setBinsEnabled(false);
     Character.Bottles += Character.BinBottles;
     Character.WastePaper += Character.BinPaper;

@@ -49,6 +49,12 @@ void TForm8::visit(QWidget *from) {
     canteen.SpeedButton2->setEnabled(Character.Bread > 0);
     canteen.SpeedButton3->setEnabled(Character.Pasta > 0);
     canteen.SpeedButton4->setEnabled(Character.Meat > 0);
+    // What there is to eat, said with whichever button takes the focus.
+    const QString stock = canteen.Panel3->text() + QStringLiteral(", ") + canteen.Panel4->text() +
+                          QStringLiteral(", ") + canteen.Panel8->text();
+    for (QPushButton *button :
+         {canteen.SpeedButton2, canteen.SpeedButton3, canteen.SpeedButton4, canteen.SpeedButton1})
+        button->setAccessibleDescription(stock);
 }
 
 void TForm8::SpeedButton2Click() {

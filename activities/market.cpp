@@ -54,6 +54,9 @@ TForm6::TForm6(QWidget *parent)
     connect(ui_->Button2, &QPushButton::clicked, this, &TForm6::Button2Click);
     connect(ui_->Button3, &QPushButton::clicked, this, &TForm6::Button3Click);
     connect(ui_->SpeedButton1, &QPushButton::clicked, this, &TForm6::SpeedButton1Click);
+    // The price stands in a label beside the button, which screen readers do not join to it.
+    ui_->Label12->setText(QString::number(BagUpgradePrice));
+    ui_->Button3->setAccessibleDescription(QStringLiteral("цена ") + ui_->Label12->text());
 }
 
 TForm6::~TForm6() = default;

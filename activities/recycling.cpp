@@ -51,6 +51,8 @@ void TForm7::visit(QWidget *from) {
     Character.WastePaper = 0;
     Character.Bottles = 0;
     ui_->Label3->setText(QString::number(earned));
+    // Said with "НАЗАД", the screen's one control, as it takes the focus.
+    ui_->SpeedButton1->setAccessibleDescription(ui_->Label2->text() + u' ' + ui_->Label3->text());
     Character.Money += earned;
 }
 

@@ -10,6 +10,7 @@
 #include "activities/sleep_and_toilet.h"
 #include "activities/slot_machine.h"
 #include "core/character_state.h"
+#include "core/prices.h"
 #include "core/vital_monitor.h"
 #include "desktop/first_frame.h"
 #include "desktop/screen_reader.h"
@@ -155,6 +156,10 @@ void TForm2::FormCreate() {
     MediaPlayer3.bind(appFile(Character, QStringLiteral("7.wav")));
     Character.BagCapacity = StartBagCapacity;
     ui_->Panel9->setText(QStringLiteral("Вместимость сумки: ") + QString::number(StartBagCapacity));
+    for (const auto &[label, price] :
+         {std::pair{ui_->Label7, CitizenshipPrice}, std::pair{ui_->Label8, PassportPrice},
+          std::pair{ui_->Label13, RoomPrice}})
+        label->setText(QString::number(price) + QStringLiteral(" рублей"));
     // The street picture is the one JPEG of the game; without it the page simply shows none.
     // The file is read now and decoded when its page is first drawn.
     street_ = readJpegFile(appFile(Character, QStringLiteral("trades.jpg")), &streetProblem_);

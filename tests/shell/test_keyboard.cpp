@@ -1,8 +1,10 @@
 #include "activities/begging.h"
+#include "activities/bin_find.h"
 #include "activities/bins.h"
 #include "activities/canteen.h"
 #include "activities/injections.h"
 #include "activities/market.h"
+#include "activities/recycling.h"
 #include "activities/slot_machine.h"
 #include "core/character_state.h"
 #include "core/prices.h"
@@ -14,12 +16,14 @@
 #include "shell/main_window.h"
 #include "shell/title_screen.h"
 #include "ui_begging.h"
+#include "ui_bin_find.h"
 #include "ui_bins.h"
 #include "ui_canteen.h"
 #include "ui_death_screen.h"
 #include "ui_injections.h"
 #include "ui_main_window.h"
 #include "ui_market.h"
+#include "ui_recycling.h"
 #include "ui_save_screen.h"
 #include "ui_slot_machine.h"
 #include "ui_title_screen.h"
@@ -694,6 +698,37 @@ void TestKeyboard::screenReadersHearWhatIsShown_data() {
         << QAccessible::RadioButton << ""
         << "Купить за 2, продать за 3, количество 2"
         << "";
+    QTest::newRow("bins, the find with \"НАЗАД\"") << std::function([this]() -> QWidget * {
+        game.services.script({{5, 0}, {3, 1}, {7, 0}, {12, 0}}); // the find in the second
+        Form2->Button5Click();
+        Form4->ui().Button2->click();
+        return Form5->ui().Button1;
+    }) << QAccessible::Button << "НАЗАД"
+                                                   << "Бомж нашел в помойке: Чебурашки-1 шт., "
+                                                      "Макулатура-1 кг."
+                                                   << "";
+    QTest::newRow("recycling, the earnings with \"НАЗАД\"") << std::function([]() -> QWidget * {
+        Character.Bottles = 2;
+        Character.WastePaper = 3;
+        Form2->BitBtn1Click();
+        return Form7->ui().SpeedButton1;
+    }) << QAccessible::Button << "НАЗАД"
+                                                            << "Заработано денег : 9"
+                                                            << "";
+    QTest::newRow("canteen, what there is to eat") << std::function([]() -> QWidget * {
+        Character.Bread = 1;
+        Character.Meat = 2;
+        Form2->Button1Click();
+        return Form8->ui().SpeedButton4;
+    }) << QAccessible::Button << ""
+                                                   << "Хлеб: 1, Макароны: 0, Мясо(кг): 2"
+                                                   << "";
+    QTest::newRow("market, the bag's price") << std::function([]() -> QWidget * {
+        Form2->Button6Click();
+        return Form6->ui().Button3;
+    }) << QAccessible::Button << "Увеличить размер сумки"
+                                             << "цена 200"
+                                             << "";
     QTest::newRow("slot machine, the winnings with \"Запуск\"")
         << std::function([this]() -> QWidget * {
                Character.Money = 10;
