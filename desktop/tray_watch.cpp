@@ -48,9 +48,9 @@ void ask(const QDBusConnection &bus, const QDBusMessage &question, int timeoutMs
 // item's name; its unique name on the bus is the item's. None while Qt docks the icon over X11.
 std::optional<QDBusConnection> iconConnection() {
     for (int instance = 1; instance <= 16; ++instance) {
-        const QDBusConnection connection(QStringLiteral("org.kde.StatusNotifierItem-%1-%2")
-                                             .arg(QCoreApplication::applicationPid())
-                                             .arg(instance));
+        QDBusConnection connection(QStringLiteral("org.kde.StatusNotifierItem-%1-%2")
+                                       .arg(QCoreApplication::applicationPid())
+                                       .arg(instance));
         if (connection.isConnected())
             return connection;
     }
